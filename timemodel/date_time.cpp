@@ -1,0 +1,1 @@
+#include "timemodel/date_time.h"

@@ -1,0 +1,1 @@
+#include "timemodel/time_format.h"

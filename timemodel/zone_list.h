@@ -1,0 +1,67 @@
+// Cities and zones: the two list files, their records, and the per-zone conversions.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "timemodel/date_time.h"
+#include "timemodel/zone_rules.h"
+
+namespace velkaro {
+
+class TCity {
+public:
+    explicit TCity(const std::string& line);
+    std::string Name;
+    int32_t ZoneIndex = 0;
+    int32_t X = 0;
+    int32_t Y = 0;
+};
+
+class TZone {
+public:
+    explicit TZone(const std::string& line);
+    std::string Name;
+    int32_t Bias = 0;
+    int32_t DstTotalBias = 0;
+    int32_t DstMonth = 0, DstWeek = 0, DstDayOfWeek = 0, DstHour = 0, DstMinute = 0;
+    int32_t StdMonth = 0, StdWeek = 0, StdDayOfWeek = 0, StdHour = 0, StdMinute = 0;
+    TTimeZoneInformation Rules;
+    // Drops daylight saving from the rules (used for rules without a defined switch date).
+    void DisableDaylight();
+    // True when the daylight rule has a defined switch date (or there is no daylight saving).
+    bool HasValidRule() const;
+};
+
+using TCityList = std::vector<std::unique_ptr<TCity>>;
+using TZoneList = std::vector<std::unique_ptr<TZone>>;
+
+// The program's lists; owned by whoever loads them (the main window, the command-line tool).
+extern TCityList CityList;
+extern TZoneList ZoneList;
+// Velkaro time: a fixed zone eight hours behind UTC.
+const TZone& VelkaroZone();
+
+TDateTime UtcToZoneLocal(const TZone& zone, TDateTime utc);
+TDateTime ZoneLocalToUtc(const TZone& zone, TDateTime local);
+// The zone of a city; the loader guarantees the index is valid.
+const TZone& ZoneOfCity(const TCity& city);
+
+// The directory of the running program, ending with a path separator.
+std::string ProgramDirectory();
+
+struct TLoadReport {
+    // One text listing every problem the loader mended (empty when there were none).
+    std::string Warnings;
+};
+
+// Reads "acities.lst" and "azones.lst" from dir (ending with a separator) into CityList and
+// ZoneList, replacing their contents. Throws velkaro::Error with the user's text when a file
+// is missing. Cities with a zone position outside the zone list are left out and zones with
+// an undefined daylight rule lose their daylight saving; both are described in the report.
+TLoadReport LoadLists(const std::string& dir);
+void ClearLists();
+
+}  // namespace velkaro

@@ -1,0 +1,1 @@
+#include "timemodel/zone_rules.h"

@@ -1,0 +1,16 @@
+// Turning the program's colour values into Qt colours: plain 0x00BBGGRR values, and
+// 0x80000000 + index values that follow the desktop palette.
+#pragma once
+
+#include <QColor>
+#include <QPalette>
+
+#include "settings/options.h"
+
+namespace velkaro {
+
+QColor ResolveColor(TColor color, const QPalette& palette);
+QColor ResolveColor(TColor color);  // with the application's palette
+TColor ToTColor(const QColor& color);  // a plain colour value
+
+}  // namespace velkaro
