@@ -1,0 +1,77 @@
+// The OS socket calls the asynchronous socket needs: non-blocking IPv4 over BSD sockets,
+// host, service and protocol lookup. Every failure leaves its cause in SockLastError() as a
+// Windows Sockets error code, because those are the codes the program reports and explains.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velkaro {
+
+using TSocketHandle = int;
+constexpr TSocketHandle INVALID_SOCKET_HANDLE = -1;
+
+// The Windows Sockets codes the OS errors are reported as.
+constexpr int WSAEINTR = 10004;
+constexpr int WSAEBADF = 10009;
+constexpr int WSAEACCES = 10013;
+constexpr int WSAEFAULT = 10014;
+constexpr int WSAEINVAL = 10022;
+constexpr int WSAEMFILE = 10024;
+constexpr int WSAEWOULDBLOCK = 10035;
+constexpr int WSAEINPROGRESS = 10036;
+constexpr int WSAEALREADY = 10037;
+constexpr int WSAENOTSOCK = 10038;
+constexpr int WSAENETUNREACH = 10051;
+constexpr int WSAECONNABORTED = 10053;
+constexpr int WSAECONNRESET = 10054;
+constexpr int WSAENOBUFS = 10055;
+constexpr int WSAENOTCONN = 10057;
+constexpr int WSAESHUTDOWN = 10058;
+constexpr int WSAETIMEDOUT = 10060;
+constexpr int WSAECONNREFUSED = 10061;
+constexpr int WSAEHOSTUNREACH = 10065;
+constexpr int WSANOTINITIALISED = 10093;
+constexpr int WSAHOST_NOT_FOUND = 11001;
+constexpr int WSATRY_AGAIN = 11002;
+constexpr int WSANO_RECOVERY = 11003;
+constexpr int WSANO_DATA = 11004;
+
+// errno -> Windows Sockets code; an errno with no counterpart is returned unchanged.
+int SocketErrorFromErrno(int err);
+// getaddrinfo's EAI_* result -> Windows Sockets code (a missing name is 11001).
+int SocketErrorFromLookup(int eaiResult, int err);
+
+// The last error of the calls below on this thread (the program is single-threaded).
+int SockLastError();
+void SockSetLastError(int code);
+
+// IPv4 addresses and ports are in network byte order, as in a sockaddr_in.
+// Each returns false (or -1, or INVALID_SOCKET_HANDLE) on failure and sets SockLastError.
+TSocketHandle SockOpen(int type, int protocol);  // non-blocking, close-on-exec
+bool SockClose(TSocketHandle s);
+bool SockShutdownSend(TSocketHandle s);
+bool SockSetIntOption(TSocketHandle s, int level, int option, int value);
+bool SockSetLinger(TSocketHandle s, bool on, int seconds);
+bool SockBind(TSocketHandle s, uint32_t addr, uint16_t port);
+bool SockLocalName(TSocketHandle s, uint32_t& addr, uint16_t& port);
+bool SockPeerName(TSocketHandle s, uint32_t& addr, uint16_t& port);
+// Returns 0 when connected at once, 1 when in progress, -1 on failure.
+int SockConnect(TSocketHandle s, uint32_t addr, uint16_t port);
+// The outcome of a connection attempt in progress: 0 or the Windows Sockets code.
+int SockPendingError(TSocketHandle s);
+// Bytes read, 0 when the peer has closed, -1 on failure.
+long SockRecv(TSocketHandle s, void* buffer, long length, bool peek = false);
+long SockSend(TSocketHandle s, const void* buffer, long length);
+// Bytes waiting to be read, -1 on failure.
+long SockPendingBytes(TSocketHandle s);
+
+// Lookups. Host: IPv4 only, first address of the answer.
+bool SockLookupHost(const std::string& name, uint32_t& addr);
+bool SockLookupService(const std::string& name, const std::string& proto, uint16_t& port);
+bool SockLookupProto(const std::string& name, int& number);
+// inet_addr: all bits set for text that is not an address (and for 255.255.255.255).
+uint32_t SockInetAddr(const std::string& text);
+std::string SockInetNtoa(uint32_t addr);
+
+}  // namespace velkaro

@@ -1,0 +1,25 @@
+// Setting the computer's clock, behind an interface so that tests can replace it: no test may
+// ever set the real clock.
+#pragma once
+
+#include "platform/clock.h"
+
+namespace velkaro {
+
+class TClockSetter {
+public:
+    virtual ~TClockSetter() = default;
+    // Raises (enable) or drops the right to set the system time. False when that fails.
+    virtual bool SetTimePrivilege(bool enable) = 0;
+    // Sets the clock to a wall-clock time of the computer's own zone. False when that fails.
+    virtual bool SetLocalTime(const TPlatformTime& local) = 0;
+};
+
+// Linux: the right is CAP_SYS_TIME in the effective set; the clock is CLOCK_REALTIME.
+class TSystemClockSetter : public TClockSetter {
+public:
+    bool SetTimePrivilege(bool enable) override;
+    bool SetLocalTime(const TPlatformTime& local) override;
+};
+
+}  // namespace velkaro

@@ -1,0 +1,542 @@
+#include "sync/async_socket.h"
+
+#include <sys/socket.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QSocketNotifier>
+
+#include "sync/socket_library.h"
+
+namespace velkaro {
+
+namespace {
+
+// The private messages, numbered as the original's WM_USER offsets.
+constexpr int kMsgNotify = 1;
+constexpr int kMsgCloseLater = 4;
+constexpr int kMsgFreeLater = 5;
+constexpr int kMsgTest = 6;
+
+const QEvent::Type kSocketEventType = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+class TSocketMessage : public QEvent {
+public:
+    TSocketMessage(int message, TSocketHandle handle, unsigned bits, uint16_t error)
+        : QEvent(kSocketEventType), Message(message), Handle(handle), Bits(bits), Error(error) {}
+    int Message;
+    TSocketHandle Handle;
+    unsigned Bits;
+    uint16_t Error;
+};
+
+// Connection failures that the original library always announced later, with the connect
+// notification, even when the OS knows them at once (loopback refusals, no route).
+bool IsDeferredConnectError(int code) {
+    return code == WSAECONNREFUSED || code == WSAENETUNREACH || code == WSAEHOSTUNREACH ||
+           code == WSAETIMEDOUT;
+}
+
+std::string Trim(const std::string& s) {
+    size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    size_t e = s.find_last_not_of(' ');
+    return s.substr(b, e - b + 1);
+}
+
+}  // namespace
+
+// The object's private receiver of notifications and deferred requests.
+class TSocketMessageWindow : public QObject {
+public:
+    explicit TSocketMessageWindow(TAsyncSocket* socket) : Socket(socket) {}
+
+    bool event(QEvent* e) override {
+        if (e->type() != kSocketEventType || Socket == nullptr) return QObject::event(e);
+        auto* m = static_cast<TSocketMessage*>(e);
+        Socket->MessageHandler(m->Message, m->Handle, m->Bits, m->Error);
+        return true;
+    }
+
+    TAsyncSocket* Socket;
+    QSocketNotifier* ReadNotifier = nullptr;
+    QSocketNotifier* WriteNotifier = nullptr;
+};
+
+TAsyncSocket::TAsyncSocket(QObject* owner) : QObject(owner), fAlive(std::make_shared<bool>(true)) {
+    fWindow = new TSocketMessageWindow(this);
+    ResetToDefaults();
+    SocketCountChanged(1);
+}
+
+TAsyncSocket::~TAsyncSocket() {
+    fDestroying = true;
+    try {
+        if (fState != wsClosed) Close();
+    } catch (...) {
+        // Nothing can be reported from a destructor; the handle is gone either way.
+    }
+    if (fHandle != INVALID_SOCKET_HANDLE) SockClose(fHandle);
+    *fAlive = false;
+    SocketCountChanged(-1);
+    DropNotifiers();
+    fWindow->Socket = nullptr;
+    delete fWindow;
+}
+
+void TAsyncSocket::ResetToDefaults() {
+    fDestAddr = 0;
+    fDestPort = 0;
+    fAddrAssigned = fPortAssigned = false;
+    fAddrResolved = fPortResolved = fProtoResolved = fLocalPortResolved = false;
+    fProtoStr = "tcp";
+    fProtoAssigned = true;
+    fProtocol = 6;
+    fSocketType = 1;
+    fLocalPortStr = "0";
+    fLocalPortNum = 0;
+    fLocalAddr = "0.0.0.0";
+    LingerOnOff = wsLingerOn;
+    LingerTimeout = 0;
+    fHandle = INVALID_SOCKET_HANDLE;
+    fState = wsClosed;
+    fPaused = false;
+    fCloseReported = false;
+    fCloseSeen = false;
+    fReadCount = 0;
+    FlushTimeout = 60;
+}
+
+void TAsyncSocket::SetState(TSocketState newState) {
+    TSocketState old = fState;
+    fState = newState;
+    if (OnChangeState) OnChangeState(this, old, newState);
+}
+
+void TAsyncSocket::ReportError(const std::string& message) {
+    fLastErrorMessage = message;
+    if (OnError) OnError(this);
+    else throw ESocketException(message);
+}
+
+void TAsyncSocket::ReportSocketError(const std::string& function) {
+    int code = SockLastError();
+    std::string message =
+        "Error " + std::to_string(code) + " in function " + function + "\r\n" + SocketErrorText(code);
+    if (code == WSAECONNRESET || code == WSAENOTCONN) {
+        if (fHandle != INVALID_SOCKET_HANDLE) {
+            DropNotifiers();
+            SockClose(fHandle);
+            fHandle = INVALID_SOCKET_HANDLE;
+        }
+        SetState(wsClosed);
+    }
+    fLastError = code;
+    ReportError(message);
+}
+
+void TAsyncSocket::HandleHandlerException(const std::exception& e) {
+    bool canClose = true;
+    if (OnBgException) {
+        try {
+            OnBgException(this, e, canClose);
+        } catch (...) {
+        }
+    }
+    if (canClose) {
+        try {
+            Abort();
+        } catch (...) {
+        }
+    }
+}
+
+void TAsyncSocket::SetAddr(const std::string& value) {
+    if (fAddrAssigned && value == fAddrStr) return;
+    if (fState != wsClosed) return ReportError("Cannot change Addr if not closed");
+    fAddrStr = Trim(value);
+    fAddrAssigned = !fAddrStr.empty();
+    fAddrResolved = false;
+}
+
+void TAsyncSocket::SetPort(const std::string& value) {
+    if (fPortAssigned && value == fPortStr) return;
+    if (fState != wsClosed) return ReportError("Cannot change Port if not closed");
+    fPortStr = Trim(value);
+    fPortAssigned = !fPortStr.empty();
+    fPortResolved = false;
+}
+
+void TAsyncSocket::SetProto(const std::string& value) {
+    if (fProtoAssigned && value == fProtoStr) return;
+    if (fState != wsClosed) return ReportError("Cannot change Proto if not closed");
+    fProtoStr = Trim(value);
+    fProtoAssigned = !fProtoStr.empty();
+    fProtoResolved = false;
+    fPortResolved = false;  // a service name means a different port under another protocol
+}
+
+void TAsyncSocket::SetLocalPort(const std::string& value) {
+    if (value == fLocalPortStr) return;
+    if (fState != wsClosed) return ReportError("Cannot change LocalPort if not closed");
+    fLocalPortStr = Trim(value);
+    fLocalPortResolved = false;
+}
+
+void TAsyncSocket::SetLocalAddr(const std::string& value) {
+    if (fState != wsClosed) return ReportError("Cannot change LocalAddr if not closed");
+    std::string text = value.empty() ? "0.0.0.0" : value;
+    uint32_t addr = SockInetAddr(text);
+    if (addr == 0xFFFFFFFFu) return ReportError("SetLocalAddr(): Invalid IP address");
+    fLocalAddr = SockInetNtoa(addr);
+}
+
+std::string TAsyncSocket::PeerAddr() const {
+    uint32_t addr = 0;
+    uint16_t port = 0;
+    if (fState != wsConnected || !SockPeerName(fHandle, addr, port)) return "error";
+    return SockInetNtoa(addr);
+}
+
+std::string TAsyncSocket::PeerPort() const {
+    uint32_t addr = 0;
+    uint16_t port = 0;
+    if (fState != wsConnected || !SockPeerName(fHandle, addr, port)) return "error";
+    return std::to_string(static_cast<uint16_t>((port >> 8) | (port << 8)));
+}
+
+void TAsyncSocket::ApplyLinger() {
+    if (LingerOnOff == wsLingerNoSet) return;
+    if (fHandle == INVALID_SOCKET_HANDLE) return ReportError("Cannot set linger option at this time");
+    if (!SockSetLinger(fHandle, LingerOnOff == wsLingerOn, LingerTimeout))
+        ReportSocketError("setsockopt(SO_LINGER)");
+}
+
+bool TAsyncSocket::BindLocal() {
+    uint32_t addr = 0;
+    try {
+        addr = SocketResolveHost(fLocalAddr);
+    } catch (const ESocketException& e) {
+        ReportError(e.what());
+        return false;
+    }
+    uint16_t netPort = static_cast<uint16_t>((fLocalPortNum >> 8) | (fLocalPortNum << 8));
+    if (!SockBind(fHandle, addr, netPort)) {
+        ReportError("winsock.bind failed, error #" + std::to_string(SockLastError()));
+        return false;
+    }
+    uint32_t boundAddr = 0;
+    uint16_t boundPort = 0;
+    if (!SockLocalName(fHandle, boundAddr, boundPort)) {
+        ReportError("winsock.getsockname failed, error #" + std::to_string(SockLastError()));
+        return false;
+    }
+    fLocalPortNum = static_cast<uint16_t>((boundPort >> 8) | (boundPort << 8));
+    fLocalPortStr = std::to_string(fLocalPortNum);
+    return true;
+}
+
+void TAsyncSocket::Connect() {
+    if (fHandle != INVALID_SOCKET_HANDLE && fState != wsClosed)
+        return ReportError("Connect: Socket already in use");
+    if (!fPortAssigned) return ReportError("Connect: No Port Specified");
+    if (!fAddrAssigned) return ReportError("Connect: No IP Address Specified");
+    if (!fProtoAssigned) return ReportError("Connect: No Protocol Specified");
+
+    try {
+        if (!fProtoResolved) {
+            fProtocol = SocketResolveProto(fProtoStr);
+            fSocketType = fProtocol == 17 ? 2 : 1;
+            fProtoResolved = true;
+        }
+        if (!fPortResolved) {
+            uint16_t port = SocketResolvePort(fPortStr, fProtoStr);
+            fDestPort = static_cast<uint16_t>((port >> 8) | (port << 8));
+            fPortResolved = true;
+        }
+        if (!fLocalPortResolved) {
+            fLocalPortNum = SocketResolvePort(fLocalPortStr, fProtoStr);
+            fLocalPortResolved = true;
+        }
+        if (!fAddrResolved) {
+            fDestAddr = SocketResolveHost(fAddrStr);
+            fAddrResolved = true;
+        }
+    } catch (const ESocketException& e) {
+        return ReportError(std::string("connect: ") + e.what());
+    }
+
+    bool stream = fSocketType == 1;
+    fHandle = SockOpen(stream ? SOCK_STREAM : SOCK_DGRAM, fProtocol);
+    if (fHandle == INVALID_SOCKET_HANDLE) return ReportSocketError("Connect (socket)");
+    SetState(wsOpened);
+
+    if (stream) {
+        if (!SockSetIntOption(fHandle, SOL_SOCKET, SO_REUSEADDR, 1))
+            return ReportSocketError("setsockopt(SO_REUSEADDR)");
+        ApplyLinger();
+        if (fHandle == INVALID_SOCKET_HANDLE) return;
+        if (!SockSetIntOption(fHandle, SOL_SOCKET, SO_KEEPALIVE, 1))
+            return ReportSocketError("setsockopt(SO_KEEPALIVE)");
+        if ((fLocalPortNum != 0 || fLocalAddr != "0.0.0.0") && !BindLocal()) return;
+    } else {
+        if (!BindLocal()) return;
+        if (fDestAddr == 0xFFFFFFFFu && !SockSetIntOption(fHandle, SOL_SOCKET, SO_BROADCAST, 1))
+            return ReportSocketError("setsockopt(SO_BROADCAST)");
+    }
+
+    if (!stream) {
+        WatchNotifications(true, false);
+        SetState(wsConnected);
+        if (OnSessionConnected) OnSessionConnected(this, 0);
+        return;
+    }
+
+    int rc = SockConnect(fHandle, fDestAddr, fDestPort);
+    if (rc >= 0) {
+        WatchNotifications(false, true);
+        SetState(wsConnecting);
+        return;
+    }
+    int code = SockLastError();
+    if (IsDeferredConnectError(code)) {
+        SetState(wsConnecting);
+        PostNotification(FD_CONNECT, static_cast<uint16_t>(code));
+        return;
+    }
+    fLastError = code;
+    ReportSocketError("Connect");
+}
+
+void TAsyncSocket::WatchNotifications(bool read, bool write) {
+    if (fHandle == INVALID_SOCKET_HANDLE) return;
+    if (read && fWindow->ReadNotifier == nullptr) {
+        fWindow->ReadNotifier = new QSocketNotifier(fHandle, QSocketNotifier::Read, fWindow);
+        QObject::connect(fWindow->ReadNotifier, &QSocketNotifier::activated, fWindow, [this] { ReadReady(); });
+    }
+    if (write && fWindow->WriteNotifier == nullptr) {
+        fWindow->WriteNotifier = new QSocketNotifier(fHandle, QSocketNotifier::Write, fWindow);
+        QObject::connect(fWindow->WriteNotifier, &QSocketNotifier::activated, fWindow, [this] { WriteReady(); });
+    }
+    if (fWindow->ReadNotifier) fWindow->ReadNotifier->setEnabled(read && !fPaused);
+    if (fWindow->WriteNotifier) fWindow->WriteNotifier->setEnabled(write && !fPaused);
+}
+
+void TAsyncSocket::DropNotifiers() {
+    // Either may be the one whose signal is running now, so it goes later, not at once.
+    for (QSocketNotifier** n : {&fWindow->ReadNotifier, &fWindow->WriteNotifier}) {
+        if (*n == nullptr) continue;
+        (*n)->setEnabled(false);
+        (*n)->disconnect();
+        (*n)->deleteLater();
+        *n = nullptr;
+    }
+}
+
+void TAsyncSocket::PostNotification(unsigned bits, uint16_t error) {
+    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgNotify, fHandle, bits, error));
+}
+
+// The connection attempt has ended: that is the connect notification, with its outcome.
+void TAsyncSocket::WriteReady() {
+    if (fHandle == INVALID_SOCKET_HANDLE || fState != wsConnecting) return;
+    TSocketHandle handle = fHandle;
+    int error = SockPendingError(handle);
+    WatchNotifications(error == 0, false);
+    MessageHandler(kMsgNotify, handle, FD_CONNECT, static_cast<uint16_t>(error));
+}
+
+// Data waiting is a read notification; end of stream or a connection error is the close
+// notification. Like the original library, no further read notification comes until the
+// handlers have run, so a handler that opens a nested event loop is not re-entered.
+void TAsyncSocket::ReadReady() {
+    if (fHandle == INVALID_SOCKET_HANDLE || fWindow->ReadNotifier == nullptr) return;
+    TSocketHandle handle = fHandle;
+    fWindow->ReadNotifier->setEnabled(false);
+    unsigned bits = FD_READ;
+    uint16_t error = 0;
+    long pending = SockPendingBytes(handle);
+    if (pending <= 0) {
+        char probe = 0;
+        long n = SockRecv(handle, &probe, 1, true);
+        if (n < 0 && SockLastError() == WSAEWOULDBLOCK) {
+            fWindow->ReadNotifier->setEnabled(!fPaused);
+            return;
+        }
+        if (n <= 0) {
+            bits = FD_CLOSE;
+            error = n < 0 ? static_cast<uint16_t>(SockLastError()) : 0;
+            fCloseSeen = true;
+        }
+    }
+    std::shared_ptr<bool> alive = fAlive;
+    MessageHandler(kMsgNotify, handle, bits, error);
+    if (*alive && fHandle == handle && fState == wsConnected && !fCloseSeen && !fPaused &&
+        fWindow->ReadNotifier != nullptr)
+        fWindow->ReadNotifier->setEnabled(true);
+}
+
+void TAsyncSocket::MessageHandler(int message, TSocketHandle handle, unsigned bits, uint16_t error) {
+    try {
+        switch (message) {
+        case kMsgNotify: Dispatch(handle, bits, error); break;
+        case kMsgCloseLater: Close(); break;
+        case kMsgFreeLater: deleteLater(); break;
+        case kMsgTest: throw ESocketException("Test exception in AsyncSocket");
+        default: break;
+        }
+    } catch (const std::exception& e) {
+        HandleHandlerException(e);
+    } catch (...) {
+        HandleHandlerException(ESocketException("Unknown exception in AsyncSocket"));
+    }
+}
+
+void TAsyncSocket::Dispatch(TSocketHandle handle, unsigned bits, uint16_t error) {
+    if (handle != fHandle || fPaused) return;
+    if (bits & FD_CONNECT) {
+        SetState(wsConnected);
+        if (OnSessionConnected) OnSessionConnected(this, error);
+        if (error != 0 && fState != wsClosed) Close();
+    }
+    if ((bits & FD_READ) && fHandle == handle) DrainReceived(error, false);
+    if ((bits & FD_CLOSE) && fHandle == handle && fState != wsConnecting) {
+        DrainReceived(0, true);
+        if (!fCloseReported) {
+            fCloseReported = true;
+            if (OnSessionClosed) OnSessionClosed(this, error);
+        }
+        if (fState != wsClosed) Close();
+    }
+}
+
+void TAsyncSocket::DrainReceived(uint16_t error, bool forceLoop) {
+    TSocketHandle handle = fHandle;
+    for (;;) {
+        fLastError = 0;
+        if (OnDataAvailable) {
+            OnDataAvailable(this, error);
+        } else {
+            char scratch[1024];
+            if (Receive(scratch, sizeof scratch) < 0 && fLastError == WSAEWOULDBLOCK) {
+                fLastError = 0;
+                return;
+            }
+        }
+        if (!forceLoop && (ComponentOptions & SocketOptionSet(wsoNoReceiveLoop))) return;
+        if (fLastError != 0) return;
+        // A handler may have closed or replaced the socket.
+        if (fHandle != handle || fHandle == INVALID_SOCKET_HANDLE) return;
+        long pending = SockPendingBytes(fHandle);
+        if (pending < 0) {
+            fLastError = SockLastError();
+            return;
+        }
+        if (pending == 0) return;
+    }
+}
+
+int TAsyncSocket::Receive(void* buffer, int length) {
+    if (fHandle == INVALID_SOCKET_HANDLE) {
+        SockSetLastError(WSAENOTSOCK);
+        fLastError = WSAENOTSOCK;
+        return -1;
+    }
+    long n = SockRecv(fHandle, buffer, length);
+    if (n < 0) {
+        fLastError = SockLastError();
+        return -1;
+    }
+    fReadCount += n;
+    return static_cast<int>(n);
+}
+
+long TAsyncSocket::RcvdCount() {
+    long n = SockPendingBytes(fHandle);
+    if (n < 0) {
+        ReportSocketError("ioctlSocket");
+        return -1;
+    }
+    return n;
+}
+
+std::string TAsyncSocket::ReceiveStr() {
+    long count = RcvdCount();
+    if (count < 0) return {};
+    if (count == 0) count = 255;
+    std::string text(static_cast<size_t>(count), '\0');
+    int n = Receive(text.data(), static_cast<int>(count));
+    if (n < 1) return {};
+    text.resize(static_cast<size_t>(n));
+    return text;
+}
+
+void TAsyncSocket::Shutdown(int how) {
+    if (fHandle != INVALID_SOCKET_HANDLE) ::shutdown(fHandle, how);
+}
+
+void TAsyncSocket::Pause() {
+    fPaused = true;
+    if (fWindow->ReadNotifier) fWindow->ReadNotifier->setEnabled(false);
+    if (fWindow->WriteNotifier) fWindow->WriteNotifier->setEnabled(false);
+}
+
+void TAsyncSocket::Resume() {
+    fPaused = false;
+    if (fWindow->ReadNotifier) fWindow->ReadNotifier->setEnabled(fState == wsConnected && !fCloseSeen);
+    if (fWindow->WriteNotifier) fWindow->WriteNotifier->setEnabled(fState == wsConnecting);
+}
+
+void TAsyncSocket::Close() { CloseSession(true, 0); }
+
+void TAsyncSocket::Abort() {
+    if (fHandle != INVALID_SOCKET_HANDLE && fState == wsConnected && fSocketType == 1) {
+        LingerOnOff = wsLingerOff;
+        ApplyLinger();
+    }
+    CloseSession(false, 0);
+}
+
+void TAsyncSocket::CloseSession(bool shutdownFirst, uint16_t error) {
+    if (fHandle == INVALID_SOCKET_HANDLE) {
+        if (fState != wsClosed) {
+            SetState(wsClosed);
+            ResetToDefaults();
+        }
+        return;
+    }
+    if (fState == wsClosed) return;
+    if (shutdownFirst) SockShutdownSend(fHandle);
+    DropNotifiers();
+    if (!SockClose(fHandle)) {
+        fLastError = SockLastError();
+        if (fLastError != WSANOTINITIALISED) {
+            fHandle = INVALID_SOCKET_HANDLE;
+            return ReportSocketError("Disconnect (closesocket)");
+        }
+    }
+    fHandle = INVALID_SOCKET_HANDLE;
+    SetState(wsClosed);
+    if (!fDestroying && !fCloseReported) {
+        fCloseReported = true;
+        if (OnSessionClosed) OnSessionClosed(this, error);
+    }
+    try {
+        ResetToDefaults();
+    } catch (...) {
+    }
+}
+
+void TAsyncSocket::CloseLater() {
+    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgCloseLater, fHandle, 0, 0));
+}
+
+void TAsyncSocket::FreeLater() {
+    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgFreeLater, fHandle, 0, 0));
+}
+
+void TAsyncSocket::PostTestMessage() {
+    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgTest, fHandle, 0, 0));
+}
+
+}  // namespace velkaro

@@ -1,0 +1,148 @@
+// An event-driven, non-blocking TCP client socket for code that runs on the user-interface
+// thread: set Addr, Port and Proto, call Connect, and learn everything else through events.
+//
+// Readiness comes from QSocketNotifier on the thread that created the object and is turned
+// into the connect / read / close notifications in a fixed order. A private QObject stands in
+// for the message window that receives them, together with the object's own deferred requests
+// (CloseLater, FreeLater and a test message that raises inside the handler).
+//
+// Only the client path is here. Listening and accepting, UDP transfers, SOCKS, line mode,
+// synchronous waits, asynchronous name lookups and sending are not built: the program connects,
+// reads until the peer closes and never sends.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QObject>
+
+#include "platform/socket.h"
+
+namespace velkaro {
+
+enum TSocketState {
+    wsInvalidState, wsOpened, wsBound, wsConnecting, wsConnected, wsAccepting, wsListening, wsClosed
+};
+enum TSocketSendFlags { wsSendNormal, wsSendUrgent };
+enum TSocketLingerOnOff { wsLingerOff, wsLingerOn, wsLingerNoSet };
+enum TSocketOption { wsoNoReceiveLoop };
+// A set of TSocketOption, one bit per value.
+using TSocketOptions = unsigned;
+constexpr TSocketOptions SocketOptionSet(TSocketOption o) { return 1u << o; }
+
+// The notification bits, as the original message carried them.
+constexpr unsigned FD_READ = 0x01, FD_WRITE = 0x02, FD_ACCEPT = 0x08, FD_CONNECT = 0x10, FD_CLOSE = 0x20;
+
+class TSocketMessageWindow;
+
+class TAsyncSocket : public QObject {
+public:
+    using TSessionEvent = std::function<void(TAsyncSocket* sender, uint16_t error)>;
+    using TChangeStateEvent = std::function<void(TAsyncSocket* sender, TSocketState oldState, TSocketState newState)>;
+    using TNotifyEvent = std::function<void(TAsyncSocket* sender)>;
+    using TBgExceptionEvent = std::function<void(TAsyncSocket* sender, const std::exception& e, bool& canClose)>;
+
+    explicit TAsyncSocket(QObject* owner = nullptr);
+    // Closes an open connection without reporting OnSessionClosed.
+    ~TAsyncSocket() override;
+    TAsyncSocket(const TAsyncSocket&) = delete;
+    TAsyncSocket& operator=(const TAsyncSocket&) = delete;
+
+    TSessionEvent OnSessionConnected;
+    TSessionEvent OnDataAvailable;
+    TSessionEvent OnSessionClosed;
+    TChangeStateEvent OnChangeState;
+    TNotifyEvent OnError;
+    TBgExceptionEvent OnBgException;
+
+    const std::string& Addr() const { return fAddrStr; }
+    void SetAddr(const std::string& value);
+    const std::string& Port() const { return fPortStr; }
+    void SetPort(const std::string& value);
+    const std::string& Proto() const { return fProtoStr; }
+    void SetProto(const std::string& value);
+    const std::string& LocalAddr() const { return fLocalAddr; }
+    void SetLocalAddr(const std::string& value);
+    const std::string& LocalPort() const { return fLocalPortStr; }
+    void SetLocalPort(const std::string& value);
+    std::string PeerAddr() const;
+    std::string PeerPort() const;
+
+    TSocketState State() const { return fState; }
+    long ReadCount() const { return fReadCount; }
+    int LastError() const { return fLastError; }
+    // The text of the last error reported; OnError itself is not told it.
+    const std::string& LastErrorMessage() const { return fLastErrorMessage; }
+    TSocketHandle Handle() const { return fHandle; }
+
+    bool MultiThreaded = false;  // kept for the settings' sake; waits here never pump messages
+    TSocketOptions ComponentOptions = 0;
+    int FlushTimeout = 60;       // stored only
+    TSocketSendFlags SendFlags = wsSendNormal;
+    TSocketLingerOnOff LingerOnOff = wsLingerOn;
+    int LingerTimeout = 0;
+
+    void Connect();
+    void Close();
+    void Abort();
+    // Bytes read; 0 when the peer has closed; negative on failure (LastError tells why). Never raises.
+    int Receive(void* buffer, int length);
+    std::string ReceiveStr();
+    // Bytes waiting now; -1 on failure.
+    long RcvdCount();
+    void Shutdown(int how);
+    void Pause();
+    void Resume();
+    void CloseLater();
+    void FreeLater();
+    // Posts the message that raises "Test exception in AsyncSocket" inside the handler.
+    void PostTestMessage();
+
+private:
+    friend class TSocketMessageWindow;
+
+    void ResetToDefaults();
+    void SetState(TSocketState newState);
+    void ReportError(const std::string& message);
+    void ReportSocketError(const std::string& function);
+    void HandleHandlerException(const std::exception& e);
+    void ApplyLinger();
+    bool BindLocal();
+    void CloseSession(bool shutdownFirst, uint16_t error);
+    void DrainReceived(uint16_t error, bool forceLoop);
+    void Dispatch(TSocketHandle handle, unsigned bits, uint16_t error);
+    void MessageHandler(int message, TSocketHandle handle, unsigned bits, uint16_t error);
+    void PostNotification(unsigned bits, uint16_t error);
+    void ReadReady();
+    void WriteReady();
+    void WatchNotifications(bool read, bool write);
+    void DropNotifiers();
+
+    std::string fAddrStr, fPortStr, fProtoStr;
+    std::string fLocalAddr = "0.0.0.0";
+    std::string fLocalPortStr = "0";
+    bool fAddrAssigned = false, fPortAssigned = false, fProtoAssigned = false;
+    bool fAddrResolved = false, fPortResolved = false, fProtoResolved = false, fLocalPortResolved = false;
+    uint32_t fDestAddr = 0;       // network order
+    uint16_t fDestPort = 0;       // network order
+    uint16_t fLocalPortNum = 0;   // host order
+    int fProtocol = 6;
+    int fSocketType = 1;          // 1 stream, 2 datagram, as the original numbers them
+    TSocketHandle fHandle = INVALID_SOCKET_HANDLE;
+    TSocketState fState = wsClosed;
+    bool fPaused = false;
+    bool fCloseReported = false;
+    bool fCloseSeen = false;      // the peer's close has been announced; it is announced once
+    bool fDestroying = false;
+    int fLastError = 0;
+    long fReadCount = 0;
+    std::string fLastErrorMessage;
+
+    TSocketMessageWindow* fWindow = nullptr;
+    std::shared_ptr<bool> fAlive;  // lets a handler-side check see whether the object survived
+};
+
+}  // namespace velkaro

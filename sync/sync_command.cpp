@@ -1,0 +1,78 @@
+#include "sync/sync_command.h"
+
+#include <cstdio>
+
+#include <QEventLoop>
+
+#include "sync/time_sync.h"
+
+namespace velkaro {
+
+namespace {
+
+// Records what the dialog would show.
+class TConsoleView : public TTimeSyncView {
+public:
+    void SetLocalTimeText(const std::string&) override {}
+    void SetRemoteTimeText(const std::string&) override {}
+    void SetServerTimeEnabled(bool enabled) override {
+        Enabled = enabled;
+        if (enabled && Loop != nullptr) Loop->quit();
+    }
+    void ShowMessage(const std::string&, const std::string& text, TMessageIcon) override {
+        if (Message.empty()) Message = text;
+    }
+    bool Enabled = true;
+    std::string Message;
+    QEventLoop* Loop = nullptr;
+};
+
+// The command never sets the clock; this keeps it so even by mistake.
+class TNoClock : public TClockSetter {
+public:
+    bool SetTimePrivilege(bool) override { return false; }
+    bool SetLocalTime(const TPlatformTime&) override { return false; }
+};
+
+std::string UtcText(TDateTime t) {
+    TDateTimeFields f = DecodeDateTime(t);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d UTC", f.Year, f.Month, f.Day, f.Hour,
+                  f.Minute, f.Second, f.Millisecond);
+    return buf;
+}
+
+}  // namespace
+
+int RunSyncCommand(const std::string& host, int port, std::ostream& out, std::ostream& err) {
+    TConsoleView view;
+    TNoClock clock;
+    TTimeSync sync(view, clock, [] { return std::string(); });
+    sync.ServerAddr = host;
+    sync.ServerPort = std::to_string(port);
+
+    QEventLoop loop;
+    view.Loop = &loop;
+    sync.btnServerTimeClick();
+    if (!view.Enabled) loop.exec();
+    view.Loop = nullptr;
+
+    if (!view.Message.empty()) {
+        err << view.Message << '\n';
+        return 1;
+    }
+    if (!sync.LastServerUtc) {
+        // Refused names and replies that are no date show nothing in the dialog; here the user
+        // needs to hear of it.
+        err << (sync.TimeSocket().LastErrorMessage().empty() ? kMsgGetFailed : kMsgConnectFailed) << '\n';
+        if (!sync.TimeSocket().LastErrorMessage().empty()) err << sync.TimeSocket().LastErrorMessage() << '\n';
+        return 1;
+    }
+    char offset[64];
+    std::snprintf(offset, sizeof offset, "%+.3f", sync.ClockOffset * 86400.0);
+    out << "Server time: " << UtcText(*sync.LastServerUtc) << '\n';
+    out << "Clock offset: " << offset << " s\n";
+    return 0;
+}
+
+}  // namespace velkaro

@@ -1,0 +1,16 @@
+// One fetch of a daytime server's time for the command line: the same socket, limits and
+// reply reading as the dialog, printed instead of shown. Never sets the clock.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+namespace velkaro {
+
+// Needs a QCoreApplication (or QApplication) to exist already: the fetch runs in a local event
+// loop on the calling thread. On success prints the server's UTC time and the computer's offset
+// from it (seconds, positive when the computer is ahead) to out and returns 0; on failure prints
+// the dialog's error text to err and returns 1.
+int RunSyncCommand(const std::string& host, int port, std::ostream& out, std::ostream& err);
+
+}  // namespace velkaro

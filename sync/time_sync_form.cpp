@@ -1,0 +1,70 @@
+#include "sync/time_sync_form.h"
+
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "settings/options.h"
+#include "ui_time_sync_form.h"
+
+namespace velkaro {
+
+TTimeSyncForm::TTimeSyncForm(QWidget* parent, TClockSetter* clock)
+    : QDialog(parent), fUi(std::make_unique<Ui::TTimeSyncForm>()) {
+    fUi->setupUi(this);
+    // A dialog border without a close box: the Close button is the only way out.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(285, 148);
+
+    fLogic = std::make_unique<TTimeSync>(static_cast<TTimeSyncView&>(*this), clock != nullptr ? *clock : fSystemClock,
+                                         [] { return ZonariaOptions().HintTimeFormat; });
+    fLogic->TimeSocket().setObjectName("TimeSocket");
+
+    Timer = new QTimer(this);
+    Timer->setObjectName("Timer");
+    Timer->setInterval(1000);
+    connect(Timer, &QTimer::timeout, this, [this] { fLogic->TimerTimer(); });
+    Timer->start();
+
+    connect(fUi->btnServerTime, &QPushButton::clicked, this, [this] { fLogic->btnServerTimeClick(); });
+    connect(fUi->btnLocalTime, &QPushButton::clicked, this, [this] { fLogic->btnLocalTimeClick(); });
+    connect(fUi->btnClose, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+TTimeSyncForm::~TTimeSyncForm() {
+    Timer->stop();
+    fLogic.reset();
+}
+
+void TTimeSyncForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) fLogic->FormShow();
+}
+
+void TTimeSyncForm::keyPressEvent(QKeyEvent* event) {
+    // Escape would reject the dialog; the only way out is the Close button.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TTimeSyncForm::SetLocalTimeText(const std::string& text) {
+    fUi->LocalTimeEdit->setText(QString::fromLatin1(text));
+}
+
+void TTimeSyncForm::SetRemoteTimeText(const std::string& text) {
+    fUi->RemoteTimeEdit->setText(QString::fromLatin1(text));
+}
+
+void TTimeSyncForm::SetServerTimeEnabled(bool enabled) { fUi->btnServerTime->setEnabled(enabled); }
+
+void TTimeSyncForm::ShowMessage(const std::string& caption, const std::string& text, TMessageIcon icon) {
+    // No parent: the box is centred on the screen, as the program's other result boxes are.
+    QMessageBox box(icon == TMessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
+                    QString::fromLatin1(caption), QString::fromLatin1(text), QMessageBox::Ok);
+    box.exec();
+}
+
+}  // namespace velkaro
