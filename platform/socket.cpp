@@ -17,6 +17,7 @@ namespace velkaro {
 namespace {
 
 thread_local int gLastError = 0;
+THostLookupHook gHostLookupHook = nullptr;
 
 bool Fail(int err) {
     gLastError = SocketErrorFromErrno(err);
@@ -200,7 +201,15 @@ long SockPendingBytes(TSocketHandle s) {
     return count;
 }
 
+void SetHostLookupHook(THostLookupHook hook) { gHostLookupHook = hook; }
+
 bool SockLookupHost(const std::string& name, uint32_t& addr) {
+    if (gHostLookupHook != nullptr) {
+        int error = 0;
+        if (gHostLookupHook(name, addr, error)) return true;
+        gLastError = error;
+        return false;
+    }
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;

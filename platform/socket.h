@@ -67,6 +67,10 @@ long SockSend(TSocketHandle s, const void* buffer, long length);
 long SockPendingBytes(TSocketHandle s);
 
 // Lookups. Host: IPv4 only, first address of the answer.
+// A hook, when set, answers host lookups instead of the resolver (error: a Windows Sockets
+// code): tests use it so that no test ever asks a name server.
+using THostLookupHook = bool (*)(const std::string& name, uint32_t& addr, int& error);
+void SetHostLookupHook(THostLookupHook hook);
 bool SockLookupHost(const std::string& name, uint32_t& addr);
 bool SockLookupService(const std::string& name, const std::string& proto, uint16_t& port);
 bool SockLookupProto(const std::string& name, int& number);

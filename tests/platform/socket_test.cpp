@@ -1,0 +1,133 @@
+// The OS socket layer: error numbers as Windows Sockets codes, lookups, a loopback connection.
+#include "platform/socket.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include <gtest/gtest.h>
+
+namespace velkaro {
+namespace {
+
+TEST(SocketErrorFromErrno, MapsToWindowsSocketsCodes) {
+    struct Case {
+        int Errno;
+        int Code;
+    };
+    const Case cases[] = {
+        {0, 0},
+        {ECONNREFUSED, 10061},
+        {ETIMEDOUT, 10060},
+        {ENETUNREACH, 10051},
+        {EHOSTUNREACH, 10065},
+        {ECONNRESET, 10054},
+        {ECONNABORTED, 10053},
+        {EWOULDBLOCK, 10035},
+        {EINPROGRESS, 10036},
+        {ENOTCONN, 10057},
+        {EADDRINUSE, 10048},
+        {EADDRNOTAVAIL, 10049},
+        {ENOTSOCK, 10038},
+        {EBADF, 10009},
+        {EINVAL, 10022},
+        {EMFILE, 10024},
+        {EHOSTDOWN, 10064},
+        {ENETDOWN, 10050},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SocketErrorFromErrno(c.Errno), c.Code) << "errno " << c.Errno;
+}
+
+TEST(SocketErrorFromLookup, UnknownHostIs11001) {
+    EXPECT_EQ(SocketErrorFromLookup(EAI_NONAME, 0), 11001);
+    EXPECT_EQ(SocketErrorFromLookup(EAI_AGAIN, 0), 11002);
+    EXPECT_EQ(SocketErrorFromLookup(EAI_FAIL, 0), 11003);
+    EXPECT_EQ(SocketErrorFromLookup(EAI_SYSTEM, ECONNREFUSED), 10061);
+}
+
+TEST(SockLookup, ServicesProtocolsAndLocalNames) {
+    uint16_t port = 0;
+    ASSERT_TRUE(SockLookupService("daytime", "tcp", port));
+    EXPECT_EQ(ntohs(port), 13);
+    EXPECT_FALSE(SockLookupService("no-such-service", "tcp", port));
+    EXPECT_EQ(SockLastError(), WSANO_DATA);
+
+    int proto = 0;
+    ASSERT_TRUE(SockLookupProto("tcp", proto));
+    EXPECT_EQ(proto, 6);
+    ASSERT_TRUE(SockLookupProto("udp", proto));
+    EXPECT_EQ(proto, 17);
+    EXPECT_FALSE(SockLookupProto("no-such-protocol", proto));
+
+    // Only names the machine itself knows: no test asks a name server.
+    uint32_t addr = 0;
+    ASSERT_TRUE(SockLookupHost("localhost", addr));
+    EXPECT_EQ(addr, htonl(INADDR_LOOPBACK));
+}
+
+TEST(SockLookup, HookAnswersInsteadOfTheResolver) {
+    SetHostLookupHook([](const std::string&, uint32_t&, int& error) {
+        error = WSAHOST_NOT_FOUND;
+        return false;
+    });
+    uint32_t addr = 0;
+    EXPECT_FALSE(SockLookupHost("localhost", addr));
+    EXPECT_EQ(SockLastError(), 11001);
+    SetHostLookupHook(nullptr);
+    EXPECT_TRUE(SockLookupHost("localhost", addr));
+}
+
+TEST(SockInetAddr, ConvertsBothWays) {
+    EXPECT_EQ(SockInetAddr("127.0.0.1"), htonl(INADDR_LOOPBACK));
+    EXPECT_EQ(SockInetAddr("not an address"), 0xFFFFFFFFu);
+    EXPECT_EQ(SockInetNtoa(htonl(0x0A000102)), "10.0.1.2");
+}
+
+TEST(SockConnect, RefusedLoopbackPortReportsItsCode) {
+    // Bind a port, then free it, so nothing listens there.
+    int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_TRUE(SockBind(probe, htonl(INADDR_LOOPBACK), 0));
+    uint32_t addr = 0;
+    uint16_t port = 0;
+    ASSERT_TRUE(SockLocalName(probe, addr, port));
+    ::close(probe);
+
+    TSocketHandle s = SockOpen(SOCK_STREAM, 0);
+    ASSERT_NE(s, INVALID_SOCKET_HANDLE);
+    int rc = SockConnect(s, htonl(INADDR_LOOPBACK), port);
+    int code = 0;
+    if (rc < 0) {
+        code = SockLastError();
+    } else {
+        pollfd p{s, POLLOUT, 0};
+        ASSERT_EQ(::poll(&p, 1, 5000), 1);
+        code = SockPendingError(s);
+    }
+    EXPECT_EQ(code, WSAECONNREFUSED);
+    EXPECT_TRUE(SockClose(s));
+}
+
+TEST(SockRecv, ReadsPeeksAndCountsOnAConnectedPair) {
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    ASSERT_EQ(::write(pair[1], "abc", 3), 3);
+    char buf[8] = {};
+    EXPECT_EQ(SockPendingBytes(pair[0]), 3);
+    EXPECT_EQ(SockRecv(pair[0], buf, 1, true), 1);
+    EXPECT_EQ(SockPendingBytes(pair[0]), 3);
+    EXPECT_EQ(SockRecv(pair[0], buf, sizeof buf), 3);
+    EXPECT_EQ(std::string(buf, 3), "abc");
+    ::close(pair[1]);
+    EXPECT_EQ(SockRecv(pair[0], buf, sizeof buf), 0);
+    ::close(pair[0]);
+    EXPECT_EQ(SockPendingBytes(pair[0]), -1);
+    EXPECT_EQ(SockLastError(), WSAEBADF);
+}
+
+}  // namespace
+}  // namespace velkaro

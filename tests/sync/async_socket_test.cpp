@@ -1,0 +1,303 @@
+// The asynchronous socket against servers on 127.0.0.1: the order of its events in each of the
+// client path's sequences, its settings rules, and its deferred requests.
+#include "sync/async_socket.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "sync/socket_library.h"
+#include "test_servers.h"
+
+namespace velkaro {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+const char* StateName(TSocketState s) {
+    static const char* names[] = {"invalid", "opened", "bound", "connecting", "connected",
+                                  "accepting", "listening", "closed"};
+    return names[s];
+}
+
+// Writes every event of a socket into one list, and reads with a 1000-byte buffer.
+struct TRecorder {
+    explicit TRecorder(TAsyncSocket& s) {
+        s.OnChangeState = [this](TAsyncSocket*, TSocketState a, TSocketState b) {
+            Events.push_back(std::string(StateName(a)) + ">" + StateName(b));
+        };
+        s.OnSessionConnected = [this](TAsyncSocket*, uint16_t e) { Events.push_back("connected " + std::to_string(e)); };
+        s.OnDataAvailable = [this](TAsyncSocket* sender, uint16_t e) {
+            char buf[1000];
+            int n = sender->Receive(buf, sizeof buf);
+            if (n > 0) Data.append(buf, static_cast<size_t>(n));
+            Events.push_back("data " + std::to_string(e) + " read " + std::to_string(n));
+        };
+        s.OnSessionClosed = [this](TAsyncSocket*, uint16_t e) {
+            Events.push_back("closed " + std::to_string(e));
+            Closed = true;
+        };
+        s.OnError = [this](TAsyncSocket* sender) { Events.push_back("error " + sender->LastErrorMessage()); };
+    }
+    std::vector<std::string> Events;
+    std::string Data;
+    bool Closed = false;
+};
+
+class AsyncSocketTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::EnsureApp();
+        SetHostLookupHook(test::LoopbackOnlyLookup);
+    }
+    void TearDown() override { SetHostLookupHook(nullptr); }
+
+    static void Aim(TAsyncSocket& s, uint16_t port, const std::string& host = "127.0.0.1") {
+        s.SetAddr(host);
+        s.SetPort(std::to_string(port));
+        s.SetProto("tcp");
+    }
+};
+
+TEST_F(AsyncSocketTest, SessionWithDataThenClose) {
+    test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "hello"); });
+    TAsyncSocket s;
+    TRecorder r(s);
+    Aim(s, server.Port());
+    s.Connect();
+    EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>connecting"));
+    ASSERT_TRUE(test::WaitFor([&] { return s.State() == wsClosed; }));
+    EXPECT_EQ(r.Data, "hello");
+    EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>connecting", "connecting>connected", "connected 0",
+                                      "data 0 read 5", "data 0 read 0", "closed 0", "connected>closed"));
+    EXPECT_EQ(s.Handle(), INVALID_SOCKET_HANDLE);
+}
+
+TEST_F(AsyncSocketTest, RefusedConnection) {
+    TAsyncSocket s;
+    TRecorder r(s);
+    Aim(s, test::FreePort());
+    s.Connect();
+    ASSERT_TRUE(test::WaitFor([&] { return r.Closed; }));
+    EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>connecting", "connecting>connected", "connected 10061",
+                                      "connected>closed", "closed 0"));
+}
+
+TEST_F(AsyncSocketTest, PeerSendsNothingAndCloses) {
+    test::TScriptedServer server([](int&, const std::atomic<bool>&) {});
+    TAsyncSocket s;
+    TRecorder r(s);
+    Aim(s, server.Port());
+    s.Connect();
+    ASSERT_TRUE(test::WaitFor([&] { return r.Closed; }));
+    EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>connecting", "connecting>connected", "connected 0",
+                                      "data 0 read 0", "closed 0", "connected>closed"));
+}
+
+TEST_F(AsyncSocketTest, PeerResetsTheConnection) {
+    test::TScriptedServer server([](int& fd, const std::atomic<bool>&) {
+        test::Pause(100);
+        test::Reset(fd);
+    });
+    TAsyncSocket s;
+    TRecorder r(s);
+    Aim(s, server.Port());
+    s.Connect();
+    ASSERT_TRUE(test::WaitFor([&] { return r.Closed; }));
+    ASSERT_GE(r.Events.size(), 3u);
+    EXPECT_EQ(r.Events[r.Events.size() - 2], "closed 10054");
+    EXPECT_EQ(r.Events.back(), "connected>closed");
+    EXPECT_EQ(s.State(), wsClosed);
+}
+
+TEST_F(AsyncSocketTest, LongReplyIsDrainedInOneNotification) {
+    const std::string reply(3000, 'x');
+    test::TScriptedServer server([&](int& fd, const std::atomic<bool>& stop) {
+        test::SendAll(fd, reply);
+        test::HoldUntilClientCloses(fd, stop);
+    });
+    for (bool noLoop : {false, true}) {
+        TAsyncSocket s;
+        TRecorder r(s);
+        s.ComponentOptions = noLoop ? SocketOptionSet(wsoNoReceiveLoop) : 0;
+        // Each return to the event loop leaves a mark between the handler calls.
+        std::vector<std::string> marks;
+        auto reading = s.OnDataAvailable;
+        s.OnDataAvailable = [&](TAsyncSocket* sender, uint16_t e) {
+            reading(sender, e);
+            marks.push_back("read");
+            QTimer::singleShot(0, [&] { marks.push_back("loop"); });
+        };
+        Aim(s, server.Port());
+        s.Connect();
+        ASSERT_TRUE(test::WaitFor([&] { return r.Data.size() == reply.size(); }));
+        test::WaitFor([&] { return marks.size() >= 6; }, 500);
+        if (noLoop)
+            EXPECT_THAT(std::vector<std::string>(marks.begin(), marks.begin() + 4), ElementsAre("read", "loop", "read", "loop"));
+        else
+            EXPECT_THAT(std::vector<std::string>(marks.begin(), marks.begin() + 4), ElementsAre("read", "read", "read", "loop"));
+        EXPECT_EQ(s.ReadCount(), 3000);
+        s.Abort();
+    }
+}
+
+TEST_F(AsyncSocketTest, ResolutionFailureReportsOnceWithoutStateChange) {
+    TAsyncSocket s;
+    TRecorder r(s);
+    Aim(s, 13, "no-such-host.example");
+    s.Connect();
+    EXPECT_THAT(r.Events,
+                ElementsAre("error connect: SocketResolveHost: Cannot convert host address 'no-such-host.example', Error #11001"));
+    EXPECT_EQ(s.State(), wsClosed);
+
+    // Without an error handler the same failure is raised.
+    s.OnError = nullptr;
+    try {
+        s.Connect();
+        FAIL() << "no exception";
+    } catch (const ESocketException& e) {
+        EXPECT_STREQ(e.what(), "connect: SocketResolveHost: Cannot convert host address 'no-such-host.example', Error #11001");
+    }
+}
+
+TEST_F(AsyncSocketTest, SettingsRules) {
+    TAsyncSocket s;
+    TRecorder r(s);
+    s.SetAddr("  127.0.0.1  ");
+    EXPECT_EQ(s.Addr(), "127.0.0.1");
+    EXPECT_EQ(s.Proto(), "tcp");
+
+    s.Connect();
+    EXPECT_THAT(r.Events, ElementsAre("error Connect: No Port Specified"));
+    r.Events.clear();
+    s.SetPort("13");
+    s.SetAddr("");
+    s.Connect();
+    EXPECT_THAT(r.Events, ElementsAre("error Connect: No IP Address Specified"));
+    r.Events.clear();
+
+    s.SetLocalAddr("");
+    EXPECT_EQ(s.LocalAddr(), "0.0.0.0");
+    s.SetLocalAddr("bad");
+    EXPECT_THAT(r.Events, ElementsAre("error SetLocalAddr(): Invalid IP address"));
+    r.Events.clear();
+
+    test::TScriptedServer server([](int& fd, const std::atomic<bool>& stop) { test::HoldUntilClientCloses(fd, stop); });
+    Aim(s, server.Port());
+    s.Connect();
+    ASSERT_TRUE(test::WaitFor([&] { return s.State() == wsConnected; }));
+    r.Events.clear();
+    s.SetAddr("127.0.0.1");  // the same text: allowed in any state
+    s.SetAddr("127.0.0.2");
+    s.SetPort("14");
+    s.SetProto("udp");
+    s.Connect();
+    EXPECT_THAT(r.Events, ElementsAre("error Cannot change Addr if not closed", "error Cannot change Port if not closed",
+                                      "error Cannot change Proto if not closed", "error Connect: Socket already in use"));
+    EXPECT_EQ(s.PeerAddr(), "127.0.0.1");
+    EXPECT_EQ(s.PeerPort(), std::to_string(server.Port()));
+    s.Close();
+    EXPECT_EQ(s.PeerAddr(), "error");
+}
+
+TEST_F(AsyncSocketTest, SecondSessionNeedsAddrAndPortAgain) {
+    test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "x"); });
+    TAsyncSocket s;
+    TRecorder r(s);
+    Aim(s, server.Port());
+    s.Connect();
+    ASSERT_TRUE(test::WaitFor([&] { return r.Closed; }));
+    r.Events.clear();
+    r.Closed = false;
+    s.Connect();
+    EXPECT_THAT(r.Events, ElementsAre("error Connect: No Port Specified"));
+    Aim(s, server.Port());
+    s.Connect();
+    ASSERT_TRUE(test::WaitFor([&] { return r.Closed; }));
+    EXPECT_EQ(r.Data, "xx");
+}
+
+TEST_F(AsyncSocketTest, DestroyingWhileConnectedReportsNoClose) {
+    test::TScriptedServer server([](int& fd, const std::atomic<bool>& stop) { test::HoldUntilClientCloses(fd, stop); });
+    int before = SocketCount();
+    auto s = std::make_unique<TAsyncSocket>();
+    EXPECT_EQ(SocketCount(), before + 1);
+    TRecorder r(*s);
+    Aim(*s, server.Port());
+    s->Connect();
+    ASSERT_TRUE(test::WaitFor([&] { return s->State() == wsConnected; }));
+    r.Events.clear();
+    s.reset();
+    EXPECT_THAT(r.Events, ElementsAre("connected>closed"));
+    EXPECT_EQ(SocketCount(), before);
+}
+
+TEST_F(AsyncSocketTest, HandlerExceptionAbortsQuietlyOrAsksBgException) {
+    test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "x"); });
+    {
+        TAsyncSocket s;
+        TRecorder r(s);
+        s.OnDataAvailable = [](TAsyncSocket*, uint16_t) { throw std::runtime_error("handler failed"); };
+        Aim(s, server.Port());
+        s.Connect();
+        ASSERT_TRUE(test::WaitFor([&] { return s.State() == wsClosed; }));
+        // Aborted: the close is reported with 0, nothing escapes.
+        EXPECT_EQ(r.Events.back(), "closed 0");
+    }
+    {
+        TAsyncSocket s;
+        TRecorder r(s);
+        std::vector<std::string> seen;
+        s.OnBgException = [&](TAsyncSocket*, const std::exception& e, bool& canClose) {
+            seen.push_back(e.what());
+            canClose = false;
+        };
+        s.OnSessionClosed = [](TAsyncSocket*, uint16_t) { throw std::runtime_error("in closed"); };
+        Aim(s, server.Port());
+        s.Connect();
+        ASSERT_TRUE(test::WaitFor([&] { return !seen.empty(); }));
+        EXPECT_THAT(seen, ElementsAre("in closed"));
+    }
+}
+
+TEST_F(AsyncSocketTest, PrivateMessages) {
+    test::TScriptedServer server([](int& fd, const std::atomic<bool>& stop) { test::HoldUntilClientCloses(fd, stop); });
+    TAsyncSocket s;
+    TRecorder r(s);
+    std::vector<std::string> seen;
+    s.OnBgException = [&](TAsyncSocket*, const std::exception& e, bool& canClose) {
+        seen.push_back(e.what());
+        canClose = false;
+    };
+    s.PostTestMessage();
+    ASSERT_TRUE(test::WaitFor([&] { return !seen.empty(); }));
+    EXPECT_THAT(seen, ElementsAre("Test exception in AsyncSocket"));
+
+    Aim(s, server.Port());
+    s.Connect();
+    ASSERT_TRUE(test::WaitFor([&] { return s.State() == wsConnected; }));
+    r.Events.clear();
+    s.CloseLater();
+    EXPECT_EQ(s.State(), wsConnected);
+    ASSERT_TRUE(test::WaitFor([&] { return r.Closed; }));
+    EXPECT_THAT(r.Events, ElementsAre("connected>closed", "closed 0"));
+
+    QPointer<TAsyncSocket> doomed = new TAsyncSocket;
+    int count = SocketCount();
+    doomed->FreeLater();
+    ASSERT_TRUE(test::WaitFor([&] { return doomed.isNull(); }));
+    EXPECT_EQ(SocketCount(), count - 1);
+}
+
+TEST_F(AsyncSocketTest, ReceiveWithoutSocketFailsWithoutRaising) {
+    TAsyncSocket s;
+    char buf[4];
+    EXPECT_LT(s.Receive(buf, sizeof buf), 0);
+    EXPECT_EQ(s.LastError(), WSAENOTSOCK);
+}
+
+}  // namespace
+}  // namespace velkaro
