@@ -5,6 +5,7 @@
 #include <QEventLoop>
 
 #include "sync/time_sync.h"
+#include "timemodel/iso_time.h"
 
 namespace velkaro {
 
@@ -34,14 +35,6 @@ public:
     bool SetLocalTime(const TPlatformTime&) override { return false; }
 };
 
-std::string UtcText(TDateTime t) {
-    TDateTimeFields f = DecodeDateTime(t);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d UTC", f.Year, f.Month, f.Day, f.Hour,
-                  f.Minute, f.Second, f.Millisecond);
-    return buf;
-}
-
 }  // namespace
 
 int RunSyncCommand(const std::string& host, int port, std::ostream& out, std::ostream& err) {
@@ -70,7 +63,7 @@ int RunSyncCommand(const std::string& host, int port, std::ostream& out, std::os
     }
     char offset[64];
     std::snprintf(offset, sizeof offset, "%+.3f", sync.ClockOffset * 86400.0);
-    out << "Server time: " << UtcText(*sync.LastServerUtc) << '\n';
+    out << "Server time (UTC): " << FormatIsoUtc(*sync.LastServerUtc) << '\n';
     out << "Clock offset: " << offset << " s\n";
     return 0;
 }

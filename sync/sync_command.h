@@ -9,8 +9,12 @@ namespace velkaro {
 
 // Needs a QCoreApplication (or QApplication) to exist already: the fetch runs in a local event
 // loop on the calling thread. On success prints the server's UTC time and the computer's offset
-// from it (seconds, positive when the computer is ahead) to out and returns 0; on failure prints
-// the dialog's error text to err and returns 1.
+// from it (seconds, positive when the computer is ahead) to out and returns 0:
+//   Server time (UTC): 2026-12-06T06:12:03.000Z
+//   Clock offset: +0.412 s
+// On failure prints the dialog's error text ("Failed to connect to time server" or "Failed to
+// get server time"; for a refused name a second line with the socket's message) to err and
+// returns 1.
 int RunSyncCommand(const std::string& host, int port, std::ostream& out, std::ostream& err);
 
 }  // namespace velkaro
