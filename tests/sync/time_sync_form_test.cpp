@@ -1,0 +1,113 @@
+// The synchronizer's window: its components as the form describes them, the first display,
+// and the result boxes. Nothing here fetches: the default server must never be asked.
+#include "sync/time_sync_form.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "settings/options.h"
+#include "test_servers.h"
+#include "timemodel/time_format.h"
+
+namespace velkaro {
+namespace {
+
+struct TFakeClock : TClockSetter {
+    bool SetTimePrivilege(bool enable) override { return !enable || CanRaise; }
+    bool SetLocalTime(const TPlatformTime&) override {
+        ++Sets;
+        return true;
+    }
+    bool CanRaise = true;
+    int Sets = 0;
+};
+
+class TimeSyncFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(fConfig.isValid());
+        qputenv("XDG_CONFIG_HOME", fConfig.path().toLocal8Bit());
+        test::EnsureApp();
+    }
+
+    // Answers the next message box; its caption, text and icon land in Answer.
+    void AnswerNextBox() {
+        auto answer = std::make_shared<std::string>();
+        QTimer::singleShot(0, [answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            *answer = box->windowTitle().toStdString() + "|" + box->text().toStdString() + "|" +
+                      (box->icon() == QMessageBox::Critical ? "error" : box->icon() == QMessageBox::Information ? "information" : "other");
+            box->accept();
+        });
+        Answer = answer;
+    }
+
+    QTemporaryDir fConfig;
+    std::shared_ptr<std::string> Answer;
+};
+
+TEST_F(TimeSyncFormTest, Components) {
+    TFakeClock clock;
+    TTimeSyncForm form(nullptr, &clock);
+    EXPECT_EQ(form.windowTitle(), "Time Synchronizer");
+    EXPECT_EQ(form.size(), QSize(285, 148));
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
+    struct Label {
+        const char* Name;
+        const char* Text;
+    };
+    for (const Label& l : {Label{"Label1", "Local time:"}, Label{"Label2", "Server time:"}})
+        EXPECT_EQ(form.findChild<QLabel*>(l.Name)->text(), l.Text);
+    for (const Label& b : {Label{"btnServerTime", "Get server time"}, Label{"btnLocalTime", "Set local time"},
+                           Label{"btnClose", "Close"}})
+        EXPECT_EQ(form.findChild<QPushButton*>(b.Name)->text(), b.Text);
+    EXPECT_TRUE(form.findChild<QPushButton*>("btnClose")->isDefault());
+    for (const char* edit : {"LocalTimeEdit", "RemoteTimeEdit"}) EXPECT_TRUE(form.findChild<QLineEdit*>(edit)->isReadOnly());
+    auto* timer = form.findChild<QTimer*>("Timer");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), 1000);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(form.Logic().TimeSocket().objectName(), "TimeSocket");
+    EXPECT_EQ(form.Logic().ServerAddr, "time.nist.gov");
+}
+
+TEST_F(TimeSyncFormTest, ShowFillsTheLocalTimeWithTheHintPattern) {
+    TFakeClock clock;
+    TTimeSyncForm form(nullptr, &clock);
+    ZonariaOptions().HintTimeFormat = "yyyy";
+    form.Logic().LocalNowSource = [] { return EncodeDateTime(2031, 5, 6, 7, 8, 9); };
+    form.show();
+    EXPECT_EQ(form.findChild<QLineEdit*>("LocalTimeEdit")->text().toStdString(),
+              FormatTimePattern("yyyy", EncodeDateTime(2031, 5, 6, 7, 8, 9)));
+    EXPECT_EQ(form.findChild<QLineEdit*>("RemoteTimeEdit")->text(), "");
+    form.hide();
+    ZonariaOptions().HintTimeFormat = "D x";
+}
+
+TEST_F(TimeSyncFormTest, SetLocalTimeShowsTheResultBox) {
+    struct Case {
+        bool CanRaise;
+        std::string Box;
+    };
+    for (const Case& c : {Case{true, "Information|Time successfully synchronized.|information"},
+                          Case{false, "Error|You do not have rights to change time settings.|error"}}) {
+        TFakeClock clock;
+        clock.CanRaise = c.CanRaise;
+        TTimeSyncForm form(nullptr, &clock);
+        AnswerNextBox();
+        form.findChild<QPushButton*>("btnLocalTime")->click();
+        EXPECT_EQ(*Answer, c.Box);
+        EXPECT_EQ(clock.Sets, c.CanRaise ? 1 : 0);
+    }
+}
+
+}  // namespace
+}  // namespace velkaro
