@@ -22,10 +22,11 @@ const QEvent::Type kSocketEventType = static_cast<QEvent::Type>(QEvent::register
 
 class TSocketMessage : public QEvent {
 public:
-    TSocketMessage(int message, TSocketHandle handle, unsigned bits, uint16_t error)
-        : QEvent(kSocketEventType), Message(message), Handle(handle), Bits(bits), Error(error) {}
+    TSocketMessage(int message, TSocketHandle handle, unsigned session, unsigned bits, uint16_t error)
+        : QEvent(kSocketEventType), Message(message), Handle(handle), Session(session), Bits(bits), Error(error) {}
     int Message;
     TSocketHandle Handle;
+    unsigned Session;
     unsigned Bits;
     uint16_t Error;
 };
@@ -54,6 +55,9 @@ public:
     bool event(QEvent* e) override {
         if (e->type() != kSocketEventType || Socket == nullptr) return QObject::event(e);
         auto* m = static_cast<TSocketMessage*>(e);
+        // The OS hands out a closed socket's number again at once, so a notification queued
+        // for an earlier session must not reach a later one with the same handle.
+        if (m->Message == kMsgNotify && m->Session != Socket->fSession) return true;
         Socket->MessageHandler(m->Message, m->Handle, m->Bits, m->Error);
         return true;
     }
@@ -269,6 +273,7 @@ void TAsyncSocket::Connect() {
     bool stream = fSocketType == 1;
     fHandle = SockOpen(stream ? SOCK_STREAM : SOCK_DGRAM, fProtocol);
     if (fHandle == INVALID_SOCKET_HANDLE) return ReportSocketError("Connect (socket)");
+    ++fSession;
     SetState(wsOpened);
 
     if (stream) {
@@ -334,7 +339,7 @@ void TAsyncSocket::DropNotifiers() {
 }
 
 void TAsyncSocket::PostNotification(unsigned bits, uint16_t error) {
-    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgNotify, fHandle, bits, error));
+    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgNotify, fHandle, fSession, bits, error));
 }
 
 // The connection attempt has ended: that is the connect notification, with its outcome.
@@ -528,15 +533,15 @@ void TAsyncSocket::CloseSession(bool shutdownFirst, uint16_t error) {
 }
 
 void TAsyncSocket::CloseLater() {
-    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgCloseLater, fHandle, 0, 0));
+    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgCloseLater, fHandle, fSession, 0, 0));
 }
 
 void TAsyncSocket::FreeLater() {
-    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgFreeLater, fHandle, 0, 0));
+    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgFreeLater, fHandle, fSession, 0, 0));
 }
 
 void TAsyncSocket::PostTestMessage() {
-    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgTest, fHandle, 0, 0));
+    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgTest, fHandle, fSession, 0, 0));
 }
 
 }  // namespace velkaro

@@ -132,6 +132,7 @@ private:
     int fProtocol = 6;
     int fSocketType = 1;          // 1 stream, 2 datagram, as the original numbers them
     TSocketHandle fHandle = INVALID_SOCKET_HANDLE;
+    unsigned fSession = 0;        // counts the sockets opened, to tell stale notifications
     TSocketState fState = wsClosed;
     bool fPaused = false;
     bool fCloseReported = false;
