@@ -297,7 +297,7 @@ public:
         TRegNode* node = Node();
         if (!node) return false;
         names.clear();
-        for (const auto& [name, value] : node->Values) names.push_back(name);
+        for (const auto& [name, value] : node->Values()) names.push_back(name);
         return true;
     }
 

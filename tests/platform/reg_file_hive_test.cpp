@@ -239,7 +239,7 @@ TEST_F(RegFileHiveTest, KilledWriterNeverLeavesATornFile) {
         ASSERT_TRUE(ParseRegFile(ReadFile(), tree, error)) << "round " << round;
         const TRegNode* node = tree.Find(rhCurrentUser, {"Load"});
         ASSERT_NE(node, nullptr);
-        ASSERT_EQ(node->Values.size(), size_t(kValues) + (node->FindValue("Counter") ? 1 : 0));
+        ASSERT_EQ(node->Values().size(), size_t(kValues) + (node->FindValue("Counter") ? 1 : 0));
         if (const TRegValue* c = node->FindValue("Counter")) lastCounter = c->Data[0];
     }
     EXPECT_GE(lastCounter, 0) << "the writer never got a flush done";
