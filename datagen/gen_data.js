@@ -17,6 +17,8 @@
 const fs = require('fs');
 const path = require('path');
 const zones = require('./zones');
+const { drawMap } = require('./draw_map');
+const { encodeBmp8, encodeIndexedPng, writeFile } = require('./lib/image_files');
 
 const MAP_WIDTH = 530;
 const MAP_HEIGHT = 248;
@@ -133,8 +135,14 @@ function main() {
     ...cities.map((c) => `${c.name},${zoneOrder.indexOf(c.zone)},${c.dotX - 2},${c.dotY - 1}`),
   ]);
   console.log(`${cities.length} cities in ${zoneOrder.length} zones, ${inexpressible.length} not expressible`);
+
+  const topology = JSON.parse(fs.readFileSync(require.resolve('world-atlas/countries-50m.json'), 'utf8'));
+  const map = drawMap(cities, { project, MAP_WIDTH, MAP_HEIGHT, MAP_AREA_HEIGHT, WEST_EDGE, PX_PER_DEG_X, NORTH_EDGE, PX_PER_DEG_Y }, topology);
+  writeFile(path.join(RESOURCES, 'map.bmp'), encodeBmp8(map));
+  const preview = path.join(ROOT, 'build', 'map-preview.png');
+  fs.mkdirSync(path.dirname(preview), { recursive: true });
+  writeFile(preview, encodeIndexedPng(map, 2));
   return { cities, lines, version };
 }
 
-module.exports = { project, MAP_WIDTH, MAP_HEIGHT, MAP_AREA_HEIGHT, WEST_EDGE, PX_PER_DEG_X, NORTH_EDGE, PX_PER_DEG_Y };
 if (require.main === module) main();
