@@ -18,7 +18,8 @@ const fs = require('fs');
 const path = require('path');
 const zones = require('./zones');
 const { drawMap } = require('./draw_map');
-const { encodeBmp8, encodeIndexedPng, writeFile } = require('./lib/image_files');
+const { drawLogo, markPng, markSvg } = require('./draw_logo');
+const { encodeBmp8, encodeIndexedPng, encodeRgbaPng, writeFile } = require('./lib/image_files');
 
 const MAP_WIDTH = 530;
 const MAP_HEIGHT = 248;
@@ -142,6 +143,14 @@ function main() {
   const preview = path.join(ROOT, 'build', 'map-preview.png');
   fs.mkdirSync(path.dirname(preview), { recursive: true });
   writeFile(preview, encodeIndexedPng(map, 2));
+
+  const logo = drawLogo();
+  writeFile(path.join(RESOURCES, 'logo.bmp'), encodeBmp8(logo));
+  writeFile(path.join(ROOT, 'build', 'logo-preview.png'), encodeIndexedPng(logo, 4));
+  for (const size of [16, 32, 48, 256]) {
+    writeFile(path.join(RESOURCES, 'icons', `velkaro-${size}.png`), encodeRgbaPng(size, size, markPng(size)));
+  }
+  writeFile(path.join(RESOURCES, 'icons', 'velkaro.svg'), Buffer.from(markSvg()));
   return { cities, lines, version };
 }
 
