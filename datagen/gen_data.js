@@ -104,7 +104,7 @@ function coverageProblems(cities, lines) {
 }
 
 function latin1File(file, lines) {
-  fs.writeFileSync(file, Buffer.from(lines.join('\r\n') + '\r\n', 'latin1'));
+  fs.writeFileSync(file, Buffer.from(lines.join('\n') + '\n', 'latin1'));
   console.log(`wrote ${file} (${lines.length} lines)`);
 }
 
