@@ -280,11 +280,15 @@ struct Bitmap8 {
         std::memcpy(&v, Bytes.data() + at, sizeof v);
         return v;
     }
-    // 0x00RRGGBB of pixel (x, y), y counted from the top.
+    // 0x00RRGGBB of pixel (x, y), y counted from the top; 0 outside the picture.
     uint32_t Rgb(int x, int y) const {
+        if (x < 0 || y < 0 || x >= Width || y >= Height) return 0;
         const size_t row = (static_cast<size_t>(Width) + 3) & ~size_t{3};
-        const auto index = static_cast<uint8_t>(Bytes[Read<uint32_t>(10) + static_cast<size_t>(Height - 1 - y) * row + x]);
+        const size_t at = Read<uint32_t>(10) + static_cast<size_t>(Height - 1 - y) * row + static_cast<size_t>(x);
+        if (at >= Bytes.size()) return 0;
+        const auto index = static_cast<uint8_t>(Bytes[at]);
         const size_t entry = 14 + Read<uint32_t>(14) + index * 4u;
+        if (entry + 3 > Bytes.size()) return 0;
         return static_cast<uint8_t>(Bytes[entry + 2]) << 16 | static_cast<uint8_t>(Bytes[entry + 1]) << 8 |
                static_cast<uint8_t>(Bytes[entry]);
     }
