@@ -3,6 +3,7 @@
 
 #include <sys/capability.h>
 
+#include <cerrno>
 #include <ctime>
 
 namespace velkaro {
@@ -26,7 +27,7 @@ bool TSystemClockSetter::SetTimePrivilege(bool enable) {
     return ok;
 }
 
-bool TSystemClockSetter::SetLocalTime(const TPlatformTime& local) {
+bool LocalTimeToTimespec(const TPlatformTime& local, timespec& out) {
     std::tm tm{};
     tm.tm_year = local.Year - 1900;
     tm.tm_mon = local.Month - 1;
@@ -35,12 +36,17 @@ bool TSystemClockSetter::SetLocalTime(const TPlatformTime& local) {
     tm.tm_min = local.Minute;
     tm.tm_sec = local.Second;
     tm.tm_isdst = -1;  // let the zone rules say whether summer time applies
+    errno = 0;
     std::time_t t = std::mktime(&tm);
-    if (t == static_cast<std::time_t>(-1)) return false;
+    if (t == static_cast<std::time_t>(-1) && errno != 0) return false;
+    out.tv_sec = t;
+    out.tv_nsec = static_cast<long>(local.Millisecond) * 1000000L;
+    return true;
+}
+
+bool TSystemClockSetter::SetLocalTime(const TPlatformTime& local) {
     timespec ts{};
-    ts.tv_sec = t;
-    ts.tv_nsec = static_cast<long>(local.Millisecond) * 1000000L;
-    return clock_settime(CLOCK_REALTIME, &ts) == 0;
+    return LocalTimeToTimespec(local, ts) && clock_settime(CLOCK_REALTIME, &ts) == 0;
 }
 
 }  // namespace velkaro

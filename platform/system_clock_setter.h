@@ -2,6 +2,8 @@
 // ever set the real clock.
 #pragma once
 
+#include <ctime>
+
 #include "platform/clock.h"
 
 namespace velkaro {
@@ -14,6 +16,10 @@ public:
     // Sets the clock to a wall-clock time of the computer's own zone. False when that fails.
     virtual bool SetLocalTime(const TPlatformTime& local) = 0;
 };
+
+// A wall-clock time of the computer's own zone as the instant the clock is set to. False when
+// the fields name no time.
+bool LocalTimeToTimespec(const TPlatformTime& local, timespec& out);
 
 // Linux: the right is CAP_SYS_TIME in the effective set; the clock is CLOCK_REALTIME.
 class TSystemClockSetter : public TClockSetter {

@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 namespace velkaro {
@@ -17,6 +19,30 @@ cap_flag_value_t Flag(cap_flag_t set) {
     cap_get_flag(caps, CAP_SYS_TIME, set, &value);
     cap_free(caps);
     return value;
+}
+
+TEST(LocalTimeToTimespec, UsesTheComputersZoneAndSummerTime) {
+    const char* old = std::getenv("TZ");
+    const std::string saved = old != nullptr ? old : "";
+    setenv("TZ", "America/New_York", 1);
+    tzset();
+    struct Case {
+        TPlatformTime Local;
+        time_t Epoch;
+    };
+    const Case cases[] = {
+        {{2026, 12, 6, 1, 12, 3, 250}, 1796537523},  // EST, UTC-5
+        {{2026, 7, 1, 12, 0, 0, 0}, 1782921600},     // EDT, UTC-4
+    };
+    for (const Case& c : cases) {
+        timespec ts{};
+        ASSERT_TRUE(LocalTimeToTimespec(c.Local, ts));
+        EXPECT_EQ(ts.tv_sec, c.Epoch);
+        EXPECT_EQ(ts.tv_nsec, c.Local.Millisecond * 1000000L);
+    }
+    if (old != nullptr) setenv("TZ", saved.c_str(), 1);
+    else unsetenv("TZ");
+    tzset();
 }
 
 TEST(SystemClockSetter, PrivilegeCanBeRaisedOnlyWhenPermitted) {

@@ -94,22 +94,13 @@ TEST(SocketErrorText, Table) {
     };
     const Case cases[] = {
         {0, "No Error"},
-        {10004, "Interrupted system call"},
-        {10035, "Operation would block"},
-        {10047, "Address family not supported by protocol family"},
         {10054, "Connection reset by peer"},
-        {10058, "Can't send after socket shutdown"},
-        {10059, "Too many references: can't splice"},
         {10060, "Connection timed out"},
         {10061, "Connection refused"},
         {10065, "No route to host"},
-        {10071, "Too many levels of remote in path"},
         {10072, "Not a WinSock error"},
-        {10091, "Network sub-system is unusable"},
-        {10092, "WinSock DLL cannot support this application"},
         {10093, "WinSock not initialized"},
         {11001, "Host not found"},
-        {11004, "No Data"},
         {11005, "Not a WinSock error"},
         {-1, "Not a WinSock error"},
     };
