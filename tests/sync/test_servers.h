@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -175,6 +176,8 @@ public:
         env.insert("TZ", "UTC");
         fProcess.setProcessEnvironment(env);
         fProcess.setProcessChannelMode(QProcess::MergedChannels);
+        // Should the test die, the server goes with it.
+        fProcess.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         fProcess.start("/usr/sbin/xinetd",
                        {"-dontfork", "-f", QString::fromStdString(dir + "/xinetd.conf"), "-pidfile",
                         QString::fromStdString(dir + "/xinetd.pid"), "-filelog",

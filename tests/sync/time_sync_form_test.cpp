@@ -37,16 +37,23 @@ protected:
         test::EnsureApp();
     }
 
-    // Answers the next message box; its caption, text and icon land in Answer.
+    // Answers the next message box, whenever it comes; its caption, text and icon land in Answer.
     void AnswerNextBox() {
         auto answer = std::make_shared<std::string>();
-        QTimer::singleShot(0, [answer] {
+        auto* poll = new QTimer(qApp);
+        poll->setInterval(10);
+        QObject::connect(poll, &QTimer::timeout, [answer, poll] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (box == nullptr) return;
             *answer = box->windowTitle().toStdString() + "|" + box->text().toStdString() + "|" +
-                      (box->icon() == QMessageBox::Critical ? "error" : box->icon() == QMessageBox::Information ? "information" : "other");
+                      (box->icon() == QMessageBox::Critical      ? "error"
+                       : box->icon() == QMessageBox::Information ? "information"
+                                                                 : "other");
             box->accept();
+            poll->stop();
+            poll->deleteLater();
         });
+        poll->start();
         Answer = answer;
     }
 
@@ -107,6 +114,31 @@ TEST_F(TimeSyncFormTest, SetLocalTimeShowsTheResultBox) {
         EXPECT_EQ(*Answer, c.Box);
         EXPECT_EQ(clock.Sets, c.CanRaise ? 1 : 0);
     }
+}
+
+TEST_F(TimeSyncFormTest, GetServerTimeThroughTheWindow) {
+    SetHostLookupHook(test::LoopbackOnlyLookup);
+    test::TXinetdDaytime xinetd;
+    ASSERT_TRUE(xinetd.Started()) << xinetd.Failure();
+    TFakeClock clock;
+    TTimeSyncForm form(nullptr, &clock);
+    form.Logic().ServerAddr = "127.0.0.1";
+    auto* button = form.findChild<QPushButton*>("btnServerTime");
+    auto* remote = form.findChild<QLineEdit*>("RemoteTimeEdit");
+
+    form.Logic().ServerPort = std::to_string(xinetd.Port());
+    button->click();
+    EXPECT_FALSE(button->isEnabled());
+    ASSERT_TRUE(test::WaitFor([&] { return button->isEnabled(); }));
+    EXPECT_FALSE(remote->text().isEmpty());
+
+    // The box comes from inside the socket's handler; the button returns after it is dismissed.
+    form.Logic().ServerPort = std::to_string(test::FreePort());
+    AnswerNextBox();
+    button->click();
+    ASSERT_TRUE(test::WaitFor([&] { return button->isEnabled(); }));
+    EXPECT_EQ(*Answer, "Error|Failed to connect to time server|error");
+    SetHostLookupHook(nullptr);
 }
 
 }  // namespace
