@@ -80,10 +80,10 @@ TAsyncSocket::~TAsyncSocket() {
     } catch (...) {
         // Nothing can be reported from a destructor; the handle is gone either way.
     }
+    DropNotifiers();
     if (fHandle != INVALID_SOCKET_HANDLE) SockClose(fHandle);
     *fAlive = false;
     SocketCountChanged(-1);
-    DropNotifiers();
     fWindow->Socket = nullptr;
     delete fWindow;
 }
