@@ -5,13 +5,25 @@
 #include <QLabel>
 #include <QSignalBlocker>
 
+#include "widgets/compact_style.h"
+
 namespace velkaro {
+
+namespace {
+constexpr int kDialogFontPixels = 11;
+}  // namespace
 
 void SetupFixedDialog(QDialog* dialog) {
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint);
     dialog->setFixedSize(dialog->size());
+    // The forms are laid out in pixels for a small dialog font; a larger desktop font would
+    // not fit the given widths.
+    QFont font = dialog->font();
+    font.setPixelSize(kDialogFontPixels);
+    dialog->setFont(font);
+    UseCompactStyle(dialog);
 }
 
 void FillCombo(QComboBox* combo, const std::vector<std::string>& items) {

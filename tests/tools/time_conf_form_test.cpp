@@ -115,8 +115,9 @@ TEST_F(ConfFormTest, ApplyStoresAtOnceAndCancelKeepsIt) {
 TEST_F(ConfFormTest, ControlsCarryAccessibleNames) {
     TTimeConfForm form(opened);
     for (QWidget* w : form.findChildren<QWidget*>()) {
-        if (qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w))
+        if (qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w)) {
             EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+        }
     }
 }
 
