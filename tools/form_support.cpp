@@ -28,8 +28,11 @@ void SetupFixedDialog(QDialog* dialog) {
 
 void FillCombo(QComboBox* combo, const std::vector<std::string>& items) {
     QSignalBlocker block(combo);
+    QStringList texts;
+    texts.reserve(qsizetype(items.size()));
+    for (const std::string& item : items) texts.append(QString::fromLatin1(item));
     combo->clear();
-    for (const std::string& item : items) combo->addItem(QString::fromLatin1(item));
+    combo->addItems(texts);
 }
 
 void FitLabelText(QLabel* label) {

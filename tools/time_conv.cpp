@@ -26,7 +26,7 @@ TDate DateOfDayOfYear(int n, int year) {
 }
 
 TDateTime VelkaroSpinsToUtc(int minute, int day, int yearSpin) {
-    TDate d = DateOfDayOfYear(day, yearSpin + 2000);
+    TDate d = DateOfDayOfYear(std::clamp(day, 1, VelkaroDaysInYear(yearSpin)), yearSpin + 2000);
     TDateTime velkaro = EncodeDateTime(d.Year, d.Month, d.Day, minute / 60, minute % 60);
     return ZoneLocalToUtc(VelkaroZone(), velkaro);
 }
