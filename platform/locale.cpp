@@ -29,7 +29,11 @@ TLocaleData& Current() {
     return data;
 }
 
-std::string Pad2(int v) { return (v < 10 && v >= 0 ? "0" : "") + std::to_string(v); }
+std::string Pad2(int v) {
+    std::string s = std::to_string(v);
+    if (v >= 0 && v < 10) s.insert(s.begin(), '0');
+    return s;
+}
 
 // Walks a picture: quoted runs are copied, runs of one letter are handed to emit.
 template <typename Emit>

@@ -64,7 +64,7 @@ bool IsValidDate(int year, int month, int day) {
 }
 
 TDateTimeFields DecodeDateTime(TDateTime t) {
-    const auto ms = static_cast<int64_t>(std::llround(t * static_cast<double>(kMsPerDay)));
+    const int64_t ms = DateTimeToMs(t);
     const int64_t days = FloorDiv(ms, kMsPerDay);
     int64_t rest = ms - days * kMsPerDay;
     TDateTimeFields f;
@@ -88,6 +88,18 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int
     const int64_t days = DaysFromCivil(year, month, day) - kEpochOffset;
     const int64_t ms = ((static_cast<int64_t>(hour) * 60 + minute) * 60 + second) * 1000 + millisecond;
     return static_cast<double>(days * kMsPerDay + ms) / static_cast<double>(kMsPerDay);
+}
+
+int64_t DateTimeToMs(TDateTime t) {
+    return static_cast<int64_t>(std::llround(t * static_cast<double>(kMsPerDay)));
+}
+
+TDateTime MsToDateTime(int64_t ms) { return static_cast<double>(ms) / static_cast<double>(kMsPerDay); }
+
+int YearOfMs(int64_t ms) {
+    int year, month, day;
+    CivilFromDays(FloorDiv(ms, kMsPerDay) + kEpochOffset, year, month, day);
+    return year;
 }
 
 TDateTime IncTime(TDateTime t, int hours, int minutes, int seconds, int milliseconds) {

@@ -15,7 +15,8 @@ namespace {
 std::string Padded(int value, int digits) {
     std::string s = std::to_string(std::abs(value));
     if (static_cast<int>(s.size()) < digits) s.insert(0, static_cast<size_t>(digits) - s.size(), '0');
-    return value < 0 ? "-" + s : s;
+    if (value < 0) s.insert(s.begin(), '-');
+    return s;
 }
 
 std::string Pad2(int v) { return Padded(v, 2); }

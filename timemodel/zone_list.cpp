@@ -138,6 +138,23 @@ TZone::TZone(const std::string& line) {
     Rules.StandardBias = 0;
     Rules.DaylightDate = RuleDate(DstMonth, DstDayOfWeek, DstWeek, DstHour, DstMinute);
     Rules.DaylightBias = DstTotalBias - Bias;
+    BuildSwitchTable();
+}
+
+void TZone::BuildSwitchTable() {
+    SwitchTable.clear();
+    if (Rules.StandardDate.wMonth == 0 || !HasValidRule()) return;
+    SwitchTable.reserve(kTableYears);
+    for (int year = kFirstTableYear; year < kFirstTableYear + kTableYears; ++year)
+        SwitchTable.push_back(
+            {DateTimeToMs(SystemTimeToDateTime(ResolveRuleDate(year, Rules.StandardDate))),
+             DateTimeToMs(SystemTimeToDateTime(ResolveRuleDate(year, Rules.DaylightDate)))});
+}
+
+const TZone::TSwitches* TZone::SwitchesOf(int year) const {
+    const int i = year - kFirstTableYear;
+    if (SwitchTable.empty() || i < 0 || i >= kTableYears) return nullptr;
+    return &SwitchTable[static_cast<size_t>(i)];
 }
 
 bool TZone::HasValidRule() const {
@@ -149,6 +166,7 @@ bool TZone::HasValidRule() const {
 void TZone::DisableDaylight() {
     StdMonth = 0;
     Rules.StandardDate.wMonth = 0;
+    BuildSwitchTable();
 }
 
 const TZone& VelkaroZone() {
@@ -156,12 +174,38 @@ const TZone& VelkaroZone() {
     return zone;
 }
 
+namespace {
+
+constexpr int64_t kMsPerMinute = 60'000;
+
+// Whether a standard-time (or, for the way back, wall-clock) moment lies in daylight saving,
+// by the zone's table; nullopt when the year is outside it.
+std::optional<bool> TableDaylight(const TZone& zone, int64_t ms) {
+    if (zone.Rules.StandardDate.wMonth == 0) return false;
+    const TZone::TSwitches* sw = zone.SwitchesOf(YearOfMs(ms));
+    if (!sw) return std::nullopt;
+    if (sw->DaylightMs < sw->StandardMs) return sw->DaylightMs <= ms && ms < sw->StandardMs;
+    return ms < sw->StandardMs || ms >= sw->DaylightMs;
+}
+
+}  // namespace
+
+// Both conversions give exactly what the rule-time path gives (every value involved is a
+// whole number of milliseconds); the table only saves resolving the rules again.
 TDateTime UtcToZoneLocal(const TZone& zone, TDateTime utc) {
-    return SystemTimeToDateTime(UtcToZoneTime(zone.Rules, DateTimeToSystemTime(utc)));
+    const TTimeZoneInformation& r = zone.Rules;
+    const int64_t standard = DateTimeToMs(utc) - int64_t{r.Bias} * kMsPerMinute;
+    const std::optional<bool> dst = TableDaylight(zone, standard);
+    if (!dst) return SystemTimeToDateTime(UtcToZoneTime(r, DateTimeToSystemTime(utc)));
+    return MsToDateTime(standard - int64_t{*dst ? r.DaylightBias : r.StandardBias} * kMsPerMinute);
 }
 
 TDateTime ZoneLocalToUtc(const TZone& zone, TDateTime local) {
-    return SystemTimeToDateTime(ZoneTimeToUtc(zone.Rules, DateTimeToSystemTime(local)));
+    const TTimeZoneInformation& r = zone.Rules;
+    const int64_t wall = DateTimeToMs(local);
+    const std::optional<bool> dst = TableDaylight(zone, wall);
+    if (!dst) return SystemTimeToDateTime(ZoneTimeToUtc(r, DateTimeToSystemTime(local)));
+    return MsToDateTime(wall + (int64_t{r.Bias} + (*dst ? r.DaylightBias : r.StandardBias)) * kMsPerMinute);
 }
 
 const TZone& ZoneOfCity(const TCity& city) {

@@ -161,3 +161,37 @@ TEST(ZoneOfCityTest, OutOfRangeIndexIsAnError) {
 
 }  // namespace
 }  // namespace velkaro
+
+namespace velkaro {
+namespace {
+
+// The zone's precomputed switch table must give exactly what evaluating the rules gives.
+TEST(ZoneConversionTable, AgreesWithTheRuleEvaluationToTheMillisecond) {
+    const char* lines[] = {
+        "New York,-300,-240,2,1,2,2,0,10,1,1,1,0", "Sydney,600,660,9,1,1,2,0,3,1,1,2,0",
+        "Jerusalem,120,180,2,5,4,26,0,9,1,-1,1,0", "Early,60,120,2,1,-1,-1,0,9,1,-1,1,0",
+        "Same,60,120,2,1,-1,2,0,2,1,-1,2,0",       "Chatham,765,825,8,1,-1,2,45,3,1,1,2,45",
+    };
+    for (const char* line : lines) {
+        const TZone zone(line);
+        auto check = [&](TDateTime t) {
+            const TSystemTime st = DateTimeToSystemTime(t);
+            ASSERT_EQ(UtcToZoneLocal(zone, t), SystemTimeToDateTime(UtcToZoneTime(zone.Rules, st))) << line;
+            ASSERT_EQ(ZoneLocalToUtc(zone, t), SystemTimeToDateTime(ZoneTimeToUtc(zone.Rules, st))) << line;
+        };
+        // Every 7 minutes and 13 seconds over three years, with odd milliseconds.
+        for (TDateTime t = EncodeDateTime(2025, 1, 1); t < EncodeDateTime(2028, 1, 1); t = IncTime(t, 0, 7, 13, 7))
+            check(t);
+        // Every minute of the weeks in which this year's switches can fall (first, second,
+        // fourth and last weeks of the switch months), and years outside the table.
+        for (int month : {3, 4, 9, 10, 11})
+            for (int firstDay : {1, 21})
+                for (int minute = 0; minute < 10 * 24 * 60; ++minute)
+                    check(IncTime(EncodeDateTime(2026, month, firstDay), 0, minute, 0, 0));
+        check(EncodeDateTime(1850, 7, 1, 12));
+        check(EncodeDateTime(2400, 1, 1));
+    }
+}
+
+}  // namespace
+}  // namespace velkaro
