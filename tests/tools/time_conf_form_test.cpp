@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
@@ -110,6 +111,18 @@ TEST_F(ConfFormTest, ApplyStoresAtOnceAndCancelKeepsIt) {
     EXPECT_EQ(form.result(), QDialog::Rejected);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(ZonariaOptions().HintFontSize, 14u);
+}
+
+TEST_F(ConfFormTest, EnterIsOkAndEscapeIsCancel) {
+    for (auto [key, result] : {std::pair{Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Escape, QDialog::Rejected}}) {
+        TTimeConfForm form(opened);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        form.Form().MVTFontSizeCombo->setFocus();
+        QTest::keyClick(form.Form().MVTFontSizeCombo, key);
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(form.result(), result);
+    }
 }
 
 TEST_F(ConfFormTest, ControlsCarryAccessibleNames) {
