@@ -23,6 +23,7 @@
 #include "shell/tray_icon.h"
 #include "timemodel/time_format.h"
 #include "tools/about_form.h"
+#include "resources/resources.h"
 #include "ui_zonaria_form.h"
 #include "widgets/color.h"
 
@@ -45,6 +46,7 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       ui_(std::make_unique<Ui::ZonariaForm>()) {
+    InitResources();
     ui_->setupUi(this);
     MapImage = ui_->MapImage;
     Image1 = ui_->Image1;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -14,7 +15,7 @@
 
 #include "shell/tray_click.h"
 
-class QMenu;
+
 
 namespace velkaro {
 

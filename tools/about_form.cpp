@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPixmap>
 
+#include "resources/resources.h"
 #include "ui_about_form.h"
 
 namespace velkaro {
@@ -11,6 +12,7 @@ namespace velkaro {
 TAboutForm::TAboutForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       ui_(std::make_unique<Ui::AboutForm>()) {
+    InitResources();
     ui_->setupUi(this);
     setFixedSize(219, 151);
     QFont f = font();
