@@ -35,6 +35,11 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute 
                          int millisecond = 0);
 bool IsValidDate(int year, int month, int day);
 
+// Whole milliseconds since 1899-12-30 00:00 (rounded), and back; the year such a count falls in.
+int64_t DateTimeToMs(TDateTime t);
+TDateTime MsToDateTime(int64_t ms);
+int YearOfMs(int64_t ms);
+
 TDateTime IncTime(TDateTime t, int hours, int minutes, int seconds, int milliseconds);
 
 TSystemTime DateTimeToSystemTime(TDateTime t);

@@ -33,6 +33,18 @@ public:
     void DisableDaylight();
     // True when the daylight rule has a defined switch date (or there is no daylight saving).
     bool HasValidRule() const;
+
+    // The switch moments of the years the program deals with, in standard time, computed once:
+    // a conversion then costs a table look-up instead of two rule resolutions.
+    struct TSwitches {
+        int64_t StandardMs, DaylightMs;  // milliseconds since 1899-12-30
+    };
+    static constexpr int kFirstTableYear = 1900, kTableYears = 300;
+    const TSwitches* SwitchesOf(int year) const;
+
+private:
+    void BuildSwitchTable();
+    std::vector<TSwitches> SwitchTable;
 };
 
 using TCityList = std::vector<std::unique_ptr<TCity>>;

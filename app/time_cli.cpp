@@ -1,0 +1,204 @@
+#include "app/time_cli.h"
+
+#include <map>
+#include <optional>
+
+#include "platform/error.h"
+#include "timemodel/iso_time.h"
+#include "timemodel/time_format.h"
+#include "timemodel/zone_list.h"
+
+namespace velkaro {
+
+namespace {
+
+TSyncCommand& SyncCommand() {
+    static TSyncCommand command;
+    return command;
+}
+
+constexpr const char* kHelp =
+    "Usage: velkaro-time COMMAND [OPTIONS]\n"
+    "\n"
+    "Times are ISO 8601: a UTC instant as 2006-05-03T17:12:05Z (milliseconds optional, .123),\n"
+    "a wall-clock time as 2006-05-03T09:12:05.\n"
+    "\n"
+    "Commands:\n"
+    "  velkaro [--at UTC] [--variant N]       Velkaro time (default now, variant 0..3)\n"
+    "  city NAME [--at UTC] [--format PATTERN] time in the first city of that name (default \"D x\")\n"
+    "  format PATTERN --local LOCAL           a wall-clock time rendered by a pattern\n"
+    "  to-utc NAME --local LOCAL              the UTC instant at which that city shows LOCAL\n"
+    "  calc FROM --local LOCAL --to TO [--format PATTERN]\n"
+    "                                         the time in city TO when city FROM shows LOCAL\n"
+    "  cities                                 name, zone, X, Y of every city, tab-separated\n"
+    "  now                                    Velkaro time, then every city with its time\n"
+    "  sync [--server HOST] [--port N]        ask a daytime server for its time and show the\n"
+    "                                         computer's offset from it (never sets the clock)\n"
+    "\n"
+    "Options:\n"
+    "  --data DIR   read acities.lst and azones.lst from DIR instead of the program's folder\n"
+    "  --help       this text\n"
+    "\n"
+    "Patterns: d dd (day), m mm mmm mmmm (month), y yy (year), H HH h hh (hour), M MM (minute),\n"
+    "S SS (second), tt TT (am/pm), w ww W (weekday), n nn (day of year), Y YY (week), D DD (date),\n"
+    "x xx (time), : . (separators), ~ (tab), 'quoted text'.\n";
+
+// A usage or data error: one line on stderr, exit status 2.
+struct UsageError : Error {
+    using Error::Error;
+};
+
+struct Args {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;
+
+    std::optional<std::string> Option(const std::string& name) const {
+        const auto it = options.find(name);
+        if (it == options.end()) return std::nullopt;
+        return it->second;
+    }
+};
+
+Args ParseArgs(const std::vector<std::string>& raw) {
+    static const char* kValued[] = {"--at", "--variant", "--format", "--local", "--to", "--data", "--server", "--port"};
+    Args a;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const std::string& s = raw[i];
+        if (s == "--help" || s == "-h") {
+            a.options["--help"] = "";
+            continue;
+        }
+        if (s.rfind("--", 0) == 0) {
+            bool known = false;
+            for (const char* k : kValued) known = known || s == k;
+            if (!known) throw UsageError("unknown option " + s);
+            if (i + 1 >= raw.size()) throw UsageError(s + " needs a value");
+            a.options[s] = raw[++i];
+            continue;
+        }
+        a.positional.push_back(s);
+    }
+    return a;
+}
+
+void ExpectPositional(const Args& a, size_t n, const char* usage) {
+    if (a.positional.size() != n) throw UsageError(std::string("usage: velkaro-time ") + usage);
+}
+
+TDateTime UtcOption(const Args& a) {
+    const auto at = a.Option("--at");
+    if (!at) return UtcNow();
+    const auto t = ParseIsoUtc(*at);
+    if (!t) throw UsageError("malformed UTC time \"" + *at + "\" (expected e.g. 2006-05-03T17:12:05Z)");
+    return *t;
+}
+
+TDateTime LocalOption(const Args& a) {
+    const auto local = a.Option("--local");
+    if (!local) throw UsageError("--local is required");
+    const auto t = ParseIsoLocal(*local);
+    if (!t) throw UsageError("malformed local time \"" + *local + "\" (expected e.g. 2006-05-03T09:12:05)");
+    return *t;
+}
+
+int IntOption(const Args& a, const std::string& name, int fallback) {
+    const auto v = a.Option(name);
+    if (!v) return fallback;
+    try {
+        size_t used = 0;
+        const int n = std::stoi(*v, &used);
+        if (used == v->size()) return n;
+    } catch (const std::exception&) {
+    }
+    throw UsageError(name + " needs a whole number, not \"" + *v + "\"");
+}
+
+const TCity& FindCity(const std::string& name) {
+    for (const auto& c : CityList)
+        if (c->Name == name) return *c;
+    throw UsageError("unknown city \"" + name + "\" (velkaro-time cities lists them)");
+}
+
+void Load(const Args& a, std::ostream& err) {
+    std::string dir = a.Option("--data").value_or(ProgramDirectory());
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    const TLoadReport report = LoadLists(dir);
+    if (!report.Warnings.empty()) err << report.Warnings;
+}
+
+int Run(const Args& a, std::ostream& out, std::ostream& err) {
+    if (a.options.count("--help") || a.positional.empty()) {
+        out << kHelp;
+        return a.positional.empty() && !a.options.count("--help") ? 2 : 0;
+    }
+    const std::string& cmd = a.positional[0];
+    if (cmd == "velkaro") {
+        ExpectPositional(a, 1, "velkaro [--at UTC] [--variant N]");
+        out << VelkaroTimeText(VelkaroZone(), IntOption(a, "--variant", 0), UtcOption(a)) << "\n";
+        return 0;
+    }
+    if (cmd == "format") {
+        ExpectPositional(a, 2, "format PATTERN --local LOCAL");
+        out << FormatTimePattern(a.positional[1], LocalOption(a)) << "\n";
+        return 0;
+    }
+    if (cmd == "sync") {
+        ExpectPositional(a, 1, "sync [--server HOST] [--port N]");
+        if (!SyncCommand()) throw UsageError("sync is not available in this build");
+        return SyncCommand()(a.Option("--server").value_or("time.nist.gov"), IntOption(a, "--port", 13), out, err);
+    }
+    if (cmd == "city") {
+        ExpectPositional(a, 2, "city NAME [--at UTC] [--format PATTERN]");
+        Load(a, err);
+        out << CityTimeText(FindCity(a.positional[1]), a.Option("--format").value_or("D x"), UtcOption(a)) << "\n";
+        return 0;
+    }
+    if (cmd == "to-utc") {
+        ExpectPositional(a, 2, "to-utc NAME --local LOCAL");
+        const TDateTime local = LocalOption(a);
+        Load(a, err);
+        out << FormatIsoUtc(ZoneLocalToUtc(ZoneOfCity(FindCity(a.positional[1])), local)) << "\n";
+        return 0;
+    }
+    if (cmd == "calc") {
+        ExpectPositional(a, 2, "calc FROM --local LOCAL --to TO [--format PATTERN]");
+        const TDateTime local = LocalOption(a);
+        const auto to = a.Option("--to");
+        if (!to) throw UsageError("--to is required");
+        Load(a, err);
+        const TDateTime utc = ZoneLocalToUtc(ZoneOfCity(FindCity(a.positional[1])), local);
+        out << CityTimeText(FindCity(*to), a.Option("--format").value_or("D x"), utc) << "\n";
+        return 0;
+    }
+    if (cmd == "cities") {
+        ExpectPositional(a, 1, "cities");
+        Load(a, err);
+        for (const auto& c : CityList)
+            out << c->Name << "\t" << ZoneOfCity(*c).Name << "\t" << c->X << "\t" << c->Y << "\n";
+        return 0;
+    }
+    if (cmd == "now") {
+        ExpectPositional(a, 1, "now");
+        Load(a, err);
+        const TDateTime utc = UtcNow();
+        out << "Velkaro\t" << VelkaroTimeText(VelkaroZone(), 0, utc) << "\n";
+        for (const auto& c : CityList) out << c->Name << "\t" << CityTimeText(*c, "D x", utc) << "\n";
+        return 0;
+    }
+    throw UsageError("unknown command \"" + cmd + "\" (velkaro-time --help lists them)");
+}
+
+}  // namespace
+
+void SetSyncCommand(TSyncCommand command) { SyncCommand() = std::move(command); }
+
+int RunTimeCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    try {
+        return Run(ParseArgs(args), out, err);
+    } catch (const Error& e) {
+        err << "velkaro-time: " << e.what() << "\n";
+        return 2;
+    }
+}
+
+}  // namespace velkaro

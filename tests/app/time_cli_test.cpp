@@ -1,0 +1,119 @@
+#include "app/time_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "timemodel/zone_list.h"
+
+namespace velkaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TimeCli : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir = fs::temp_directory_path() / ("velkaro-cli-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        std::ofstream(dir / "azones.lst") << "; test zones\nUTC,0,0\nNew York,-300,-240,2,1,2,2,0,10,1,1,1,0\n"
+                                             "Kolkata,330,330\nParis,60,120,2,1,-1,2,0,9,1,-1,2,0\n";
+        std::ofstream(dir / "acities.lst") << "London,0,263,55\nNew York,1,154,82\nDelhi,2,368,104\nParis,3,268,62\n";
+    }
+    static void TearDownTestSuite() { fs::remove_all(dir); }
+    void TearDown() override { ClearLists(); }
+
+    struct Result { int status; std::string out, err; };
+    Result Run(std::vector<std::string> args) {
+        args.push_back("--data");
+        args.push_back(dir.string());
+        std::ostringstream out, err;
+        const int status = RunTimeCli(args, out, err);
+        return {status, out.str(), err.str()};
+    }
+    static inline fs::path dir;
+};
+
+TEST_F(TimeCli, Answers) {
+    struct Case { std::vector<std::string> args; std::string out; } cases[] = {
+        {{"velkaro", "--at", "2006-05-03T17:12:05Z"}, "@0552.05 d123 y006\n"},
+        {{"velkaro", "--at", "2006-05-03T17:12:05.999Z", "--variant", "3"}, "@0552 d123\n"},
+        {{"city", "New York", "--at", "2026-07-01T12:00:00Z"}, "7/1/2026 8:00:00 AM\n"},
+        {{"city", "Delhi", "--at", "2026-12-05T20:00:00Z", "--format", "HH:MM"}, "01:30\n"},
+        {{"format", "DD xx", "--local", "2026-12-05T13:05:09"}, "Saturday, December 5, 2026 01:05:09 PM\n"},
+        {{"to-utc", "New York", "--local", "2026-03-08T02:30:00"}, "2026-03-08T06:30:00.000Z\n"},
+        {{"to-utc", "Paris", "--local", "2026-12-05T12:00:00"}, "2026-12-05T11:00:00.000Z\n"},
+        {{"calc", "Paris", "--local", "2026-12-31T20:00:00", "--to", "Delhi", "--format", "d mmm HH:MM"},
+         "1 Jan 00:30\n"},
+        {{"cities"}, "London\tUTC\t263\t56\nNew York\tNew York\t154\t83\nDelhi\tKolkata\t368\t105\nParis\tParis\t268\t63\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, 0) << c.args[0] << ": " << r.err;
+        EXPECT_EQ(r.out, c.out) << c.args[0];
+    }
+}
+
+TEST_F(TimeCli, ErrorsAreOneLineAndExitTwo) {
+    const std::vector<std::string> bad[] = {
+        {"city", "Atlantis"},
+        {"velkaro", "--at", "2006-05-03 17:12:05"},
+        {"format", "HH", "--local", "2026-02-30T00:00:00"},
+        {"calc", "Paris", "--local", "2026-12-31T20:00:00"},
+        {"teleport"},
+        {"velkaro", "--variant", "two"},
+        {"now", "--colour", "red"},
+    };
+    for (const auto& args : bad) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 2) << args[0];
+        EXPECT_EQ(r.out, "") << args[0];
+        ASSERT_FALSE(r.err.empty());
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+        EXPECT_EQ(r.err.rfind("velkaro-time: ", 0), 0u) << r.err;
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(RunTimeCli({"cities", "--data", (dir / "missing").string()}, out, err), 2);
+    EXPECT_EQ(err.str(), "velkaro-time: The list of cities not found. Velkaro can't continue.\n");
+}
+
+TEST_F(TimeCli, NowListsVelkaroThenEveryCity) {
+    const Result r = Run({"now"});
+    ASSERT_EQ(r.status, 0);
+    std::istringstream lines(r.out);
+    std::string line;
+    std::vector<std::string> names;
+    while (std::getline(lines, line)) names.push_back(line.substr(0, line.find('\t')));
+    EXPECT_EQ(names, (std::vector<std::string>{"Velkaro", "London", "New York", "Delhi", "Paris"}));
+}
+
+// The real program, as a script would run it.
+TEST_F(TimeCli, ProgramEndToEnd) {
+    auto run = [](const std::string& args, int& status) {
+        const std::string cmd = std::string(VELKARO_BIN_DIR) + "/velkaro-time " + args + " 2>&1";
+        FILE* p = popen(cmd.c_str(), "r");
+        std::string text;
+        char buf[256];
+        while (p && fgets(buf, sizeof buf, p)) text += buf;
+        status = p ? WEXITSTATUS(pclose(p)) : -1;
+        return text;
+    };
+    int status = 0;
+    EXPECT_EQ(run("velkaro --at 2007-01-01T00:00:00Z", status), "@0960.00 d365 y006\n");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(run("city Delhi --at 2026-12-05T20:00:00Z --data " + dir.string(), status), "12/6/2026 1:30:00 AM\n");
+    EXPECT_EQ(status, 0);
+    // The program's own folder holds the shipped lists.
+    EXPECT_NE(run("cities", status).find('\t'), std::string::npos);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(run("bogus", status), "velkaro-time: unknown command \"bogus\" (velkaro-time --help lists them)\n");
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(run("--help", status).find("Usage: velkaro-time"), std::string::npos);
+    EXPECT_EQ(status, 0);
+}
+
+}  // namespace
+}  // namespace velkaro

@@ -1,0 +1,197 @@
+#include "timemodel/zone_list.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/error.h"
+
+namespace velkaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(CityLine, FieldRules) {
+    struct Case { const char* line; const char* name; int zone, x, y; } cases[] = {
+        {"Paris,3,260,60", "Paris", 3, 260, 61},
+        {"Paris,3,260", "Paris", 3, 260, 0},          // missing field: 0, no adjustment
+        {"Paris,3,260,abc", "Paris", 3, 260, 1},      // invalid field: default, then + 1
+        {"Paris,,260,60", "Paris", 0, 260, 61},       // empty field is invalid
+        {"New York,1, 20,5", "New York", 1, 20, 6},   // leading blanks are skipped
+        {"Oslo,1,20 ,5", "Oslo", 1, 0, 6},            // a trailing blank is not
+        {" Rome ,2,$10,x1F", " Rome ", 2, 16, 32},    // names keep blanks; hexadecimal
+        {"Lima,0x2,-5,+7", "Lima", 2, -5, 8},
+        {"Kyiv,2,3,4,extra,fields", "Kyiv", 2, 3, 5},
+        {"Baku,1,2,", "Baku", 1, 2, 0},               // a trailing comma adds no field
+        {",4,5,6", "", 4, 5, 7},
+        {"Big,2147483648,0,0", "Big", 0, 0, 1},       // out of 32-bit range: invalid
+        {"Neg,-2147483648,$FFFFFFFF,0", "Neg", INT32_MIN, -1, 1},
+    };
+    for (const auto& c : cases) {
+        const TCity city(c.line);
+        EXPECT_EQ(city.Name, c.name) << c.line;
+        EXPECT_EQ(city.ZoneIndex, c.zone) << c.line;
+        EXPECT_EQ(city.X, c.x) << c.line;
+        EXPECT_EQ(city.Y, c.y) << c.line;
+    }
+}
+
+TEST(ZoneLine, FieldsAndRuleRecord) {
+    const TZone eastern("Eastern,-300,-240,3,1,1,2,0,9,1,-1,2,0");
+    EXPECT_EQ(eastern.Bias, 300);
+    EXPECT_EQ(eastern.DstTotalBias, 240);
+    EXPECT_EQ(eastern.Rules.DaylightBias, -60);
+    EXPECT_EQ(eastern.Rules.StandardBias, 0);
+    EXPECT_EQ(eastern.Rules.DaylightDate, (TSystemTime{0, 4, 1, 1, 2, 0, 0, 0}));
+    EXPECT_EQ(eastern.Rules.StandardDate, (TSystemTime{0, 10, 1, 5, 2, 0, 0, 0}));
+    EXPECT_EQ(eastern.StdWeek, -1);  // the record says 5, the field keeps the file's value
+    EXPECT_EQ(std::u16string(eastern.Rules.StandardName), u"Eastern");
+
+    const TZone tokyo("Tokyo,540,540");
+    EXPECT_EQ(tokyo.Bias, -540);
+    EXPECT_EQ(tokyo.StdMonth, 0);
+    EXPECT_EQ(tokyo.DstMonth, 0);
+    EXPECT_TRUE(tokyo.HasValidRule());
+
+    const TZone none("None,60,60,-1,1,1,0,0,-1,1,1,0,0");
+    EXPECT_EQ(none.StdMonth, 0);
+
+    const TZone invalid("Bad,60,120,abc,x,,2,0,9,1,-1,2,0");
+    EXPECT_EQ(invalid.DstMonth, 1);  // invalid month field: 0, so January
+    EXPECT_EQ(invalid.DstDayOfWeek, 1);
+    EXPECT_EQ(invalid.DstWeek, 0);
+    EXPECT_FALSE(invalid.HasValidRule());
+
+    const TZone longName("America/Argentina/Buenos_Aires,-180,-180");
+    EXPECT_EQ(longName.Name, "America/Argentina/Buenos_Aires");
+    EXPECT_EQ(longName.Rules.StandardName[0], u'\0');
+}
+
+TEST(ZoneLine, UndefinedSwitchDates) {
+    struct Case { const char* line; bool valid; } cases[] = {
+        {"A,60,120,2,1,-1,2,0,9,1,-1,2,0", true},
+        {"A,60,120,2,1,5,2,0,9,1,5,2,0", true},
+        {"A,60,120,2,1,0,2,0,9,1,-1,2,0", false},   // week 0
+        {"A,60,120,2,1,6,2,0,9,1,-1,2,0", false},   // week above 5
+        {"A,60,120,-1,1,1,2,0,9,1,-1,2,0", false},  // daylight month 0 with a standard month
+        {"A,60,120,2,8,1,2,0,9,1,-1,2,0", false},   // no such weekday
+        {"A,60,120,12,1,1,2,0,9,1,-1,2,0", false},  // month 13
+        {"A,60,120,2,1,1,2,0,-1,1,-1,2,0", true},   // no standard month: no daylight saving
+        {"A,60,120,2,5,4,26,0,9,1,-1,2,0", true},   // hour past midnight rolls on
+    };
+    for (const auto& c : cases) EXPECT_EQ(TZone(c.line).HasValidRule(), c.valid) << c.line;
+}
+
+TEST(VelkaroZoneTest, SixteenHundredOfThePreviousDay) {
+    const TDateTime local = UtcToZoneLocal(VelkaroZone(), EncodeDateTime(2007, 1, 1));
+    EXPECT_EQ(local, EncodeDateTime(2006, 12, 31, 16));
+    EXPECT_EQ(ZoneLocalToUtc(VelkaroZone(), local), EncodeDateTime(2007, 1, 1));
+    EXPECT_EQ(VelkaroZone().Name, "Velkaro");
+}
+
+class Loader : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("velkaro-lists-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        ClearLists();
+        fs::remove_all(dir);
+    }
+    void Write(const char* name, const std::string& text) { std::ofstream(dir / name, std::ios::binary) << text; }
+    std::string Dir() const { return dir.string() + "/"; }
+    fs::path dir;
+};
+
+TEST_F(Loader, MissingFilesGiveTheUsersTexts) {
+    try {
+        LoadLists(Dir());
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "The list of cities not found. Velkaro can't continue.");
+    }
+    Write("acities.lst", "Paris,0,1,2\n");
+    try {
+        LoadLists(Dir());
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "The list of time zones not found. Velkaro can't continue.");
+    }
+}
+
+TEST_F(Loader, SkipsCommentsAndBlankLinesAndReadsALastLineWithoutEnd) {
+    Write("acities.lst", ";\n; comment\n\n ;not a comment,0,1,1\r\nParis,1,260,60\r\nTokyo,0,455,87");
+    Write("azones.lst", "; zones\nTokyo,540,540\n\nParis,60,120,2,1,-1,2,0,9,1,-1,2,0\n");
+    const TLoadReport report = LoadLists(Dir());
+    EXPECT_EQ(report.Warnings, "");
+    ASSERT_EQ(CityList.size(), 3u);
+    EXPECT_EQ(CityList[0]->Name, " ;not a comment");
+    EXPECT_EQ(CityList[1]->Name, "Paris");
+    EXPECT_EQ(CityList[1]->Y, 61);
+    EXPECT_EQ(CityList[2]->Name, "Tokyo");
+    ASSERT_EQ(ZoneList.size(), 2u);
+    EXPECT_EQ(ZoneOfCity(*CityList[1]).Name, "Paris");
+}
+
+TEST_F(Loader, LeavesOutCitiesWithoutAZoneAndMendsUndefinedRulesReportingBothOnce) {
+    Write("acities.lst", "Good,0,1,1\nLost,5,2,2\nNegative,-1,3,3\nAlso good,1,4,4\n");
+    Write("azones.lst", "UTC,0,0\nBroken,60,120,2,1,0,2,0,9,1,-1,2,0\n");
+    const TLoadReport report = LoadLists(Dir());
+    ASSERT_EQ(CityList.size(), 2u);
+    EXPECT_EQ(CityList[0]->Name, "Good");
+    EXPECT_EQ(CityList[1]->Name, "Also good");
+    EXPECT_NE(report.Warnings.find("acities.lst, line 2: city \"Lost\""), std::string::npos) << report.Warnings;
+    EXPECT_NE(report.Warnings.find("acities.lst, line 3: city \"Negative\""), std::string::npos);
+    EXPECT_NE(report.Warnings.find("azones.lst, line 2: zone \"Broken\""), std::string::npos);
+    // The broken zone keeps its standard offset all year.
+    const TZone& broken = *ZoneList[1];
+    for (int month = 1; month <= 12; ++month)
+        EXPECT_EQ(UtcToZoneLocal(broken, EncodeDateTime(2026, month, 1)), EncodeDateTime(2026, month, 1, 1));
+}
+
+TEST(ZoneOfCityTest, OutOfRangeIndexIsAnError) {
+    ClearLists();
+    const TCity city("Nowhere,4,0,0");
+    EXPECT_THROW(ZoneOfCity(city), Error);
+}
+
+}  // namespace
+}  // namespace velkaro
+
+namespace velkaro {
+namespace {
+
+// The zone's precomputed switch table must give exactly what evaluating the rules gives.
+TEST(ZoneConversionTable, AgreesWithTheRuleEvaluationToTheMillisecond) {
+    const char* lines[] = {
+        "New York,-300,-240,2,1,2,2,0,10,1,1,1,0", "Sydney,600,660,9,1,1,2,0,3,1,1,2,0",
+        "Jerusalem,120,180,2,5,4,26,0,9,1,-1,1,0", "Early,60,120,2,1,-1,-1,0,9,1,-1,1,0",
+        "Same,60,120,2,1,-1,2,0,2,1,-1,2,0",       "Chatham,765,825,8,1,-1,2,45,3,1,1,2,45",
+    };
+    for (const char* line : lines) {
+        const TZone zone(line);
+        auto check = [&](TDateTime t) {
+            const TSystemTime st = DateTimeToSystemTime(t);
+            ASSERT_EQ(UtcToZoneLocal(zone, t), SystemTimeToDateTime(UtcToZoneTime(zone.Rules, st))) << line;
+            ASSERT_EQ(ZoneLocalToUtc(zone, t), SystemTimeToDateTime(ZoneTimeToUtc(zone.Rules, st))) << line;
+        };
+        // Every 7 minutes and 13 seconds over three years, with odd milliseconds.
+        for (TDateTime t = EncodeDateTime(2025, 1, 1); t < EncodeDateTime(2028, 1, 1); t = IncTime(t, 0, 7, 13, 7))
+            check(t);
+        // Every minute of the weeks in which this year's switches can fall (first, second,
+        // fourth and last weeks of the switch months), and years outside the table.
+        for (int month : {3, 4, 9, 10, 11})
+            for (int firstDay : {1, 21})
+                for (int minute = 0; minute < 10 * 24 * 60; ++minute)
+                    check(IncTime(EncodeDateTime(2026, month, firstDay), 0, minute, 0, 0));
+        check(EncodeDateTime(1850, 7, 1, 12));
+        check(EncodeDateTime(2400, 1, 1));
+    }
+}
+
+}  // namespace
+}  // namespace velkaro
