@@ -1,6 +1,14 @@
 // Root names, name folding, the shared user hive and the pending warnings about the settings file.
 #include "platform/registry_hive.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <set>
+
+#include "platform/reg_file_hive.h"
+
 namespace velkaro {
 
 TRegKey::~TRegKey() = default;
@@ -47,11 +55,65 @@ bool RegSameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && RegFoldName(a) == RegFoldName(b);
 }
 
-std::shared_ptr<TRegistryHive> UserRegistry() { return nullptr; }
+namespace {
 
-std::string RegistryFilePath() { return {}; }
+// Process-wide state, leaked on purpose so that savers running during static destruction can
+// still reach it.
+struct TUserHiveSlot {
+    std::weak_ptr<TRegistryHive> Hive;
+    std::string File;
+};
+TUserHiveSlot& UserHiveSlot() {
+    static auto* slot = new TUserHiveSlot;
+    return *slot;
+}
 
-std::vector<std::string> TakeRegistryWarnings() { return {}; }
-void AddRegistryWarning(const std::string&) {}
+struct TWarnings {
+    std::vector<std::string> Pending;
+    std::set<std::string> Told;  // each message once per run
+};
+TWarnings& Warnings() {
+    static auto* w = new TWarnings;
+    return *w;
+}
+
+}  // namespace
+
+std::shared_ptr<TRegistryHive> UserRegistry() {
+    TUserHiveSlot& slot = UserHiveSlot();
+    std::string file = RegistryFilePath();
+    if (auto hive = slot.Hive.lock(); hive && slot.File == file) return hive;
+    auto hive = std::make_shared<TFileRegistryHive>(file);
+    slot.Hive = hive;
+    slot.File = file;
+    return hive;
+}
+
+std::string RegistryFilePath() {
+    // Only an absolute XDG_CONFIG_HOME counts; a relative one is to be ignored.
+    const char* xdg = getenv("XDG_CONFIG_HOME");
+    std::string base;
+    if (xdg && xdg[0] == '/') {
+        base = xdg;
+    } else {
+        const char* home = getenv("HOME");
+        if (!home || !*home) {
+            const passwd* pw = getpwuid(getuid());
+            home = pw && pw->pw_dir ? pw->pw_dir : "/tmp";
+        }
+        base = std::string(home) + "/.config";
+    }
+    return base + "/Zonaria/registry.reg";
+}
+
+std::vector<std::string> TakeRegistryWarnings() {
+    std::vector<std::string> out;
+    out.swap(Warnings().Pending);
+    return out;
+}
+
+void AddRegistryWarning(const std::string& message) {
+    if (Warnings().Told.insert(message).second) Warnings().Pending.push_back(message);
+}
 
 }  // namespace velkaro

@@ -1,0 +1,344 @@
+// The registry-backed store: key paths and CurrentKey, read conversions, writes, deletes and
+// listings, and the operations that only the file mode has.
+#include "settings/ini_store.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/registry_hive.h"
+#include "temp_config.h"
+
+namespace velkaro {
+namespace {
+
+const std::string kBase = "SOFTWARE\\Zonaria";
+
+class IniStoreTest : public testing::Test {
+protected:
+    TTempConfig FConfig;
+    // Built the way the main window builds its store.
+    std::unique_ptr<TIniStore> FStore = std::make_unique<TIniStore>(rrtHKEY_CURRENT_USER,
+                                                                    "\\SOFTWARE\\Zonaria");
+
+    // Raw access to the same hive, below the base key.
+    std::unique_ptr<TRegKey> Raw(const std::string& key, bool create = true) {
+        return UserRegistry()->OpenKey(rhCurrentUser, kBase + "\\" + key, create);
+    }
+    void SetRaw(const std::string& key, const std::string& name, uint32_t type,
+                const std::string& bytes) {
+        Raw(key)->SetValue(name, type, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    }
+    TRegValue GetRaw(const std::string& key, const std::string& name) {
+        TRegValue v;
+        if (auto k = Raw(key, false)) k->QueryValue(name, v);
+        return v;
+    }
+};
+
+TEST_F(IniStoreTest, NewStoreHasTheDocumentedSettings) {
+    TIniStore store;
+    EXPECT_FALSE(store.UseRegistry());
+    EXPECT_EQ(store.RegRoot(), rrtHKEY_CURRENT_USER);
+    EXPECT_EQ(store.Path(), "");
+    EXPECT_EQ(store.Delimiter(), '\\');
+    EXPECT_TRUE(store.LazyWrite());
+    EXPECT_EQ(store.Comment, ";");
+    EXPECT_EQ(store.DivChar, '=');
+    EXPECT_EQ(store.WarningMessage, "Automatically generated file. DO NOT MODIFY!!!");
+    EXPECT_EQ(store.CurrentKey(), "\\");
+    // The file mode is not built: it reads defaults, writes nothing and raises nothing.
+    EXPECT_EQ(store.ReadInteger("\\Options", "Tag", 5), 5);
+    EXPECT_FALSE(store.WriteInteger("\\Options", "Tag", 1));
+    EXPECT_NO_THROW(store.SetDelimiter('/'));
+    EXPECT_NO_THROW(store.RenameKey("a", "b"));
+}
+
+TEST_F(IniStoreTest, FreshProfileGetsTheBaseKeyAndTheWrittenSection) {
+    EXPECT_EQ(FStore->Path(), "\\SOFTWARE\\Zonaria");
+    EXPECT_EQ(FStore->CurrentKey(), "\\");
+    EXPECT_TRUE(FStore->WriteInteger("\\Options", "Tag", 3));
+    FStore.reset();  // freeing the store writes the file
+    TRegTree tree = FConfig.Tree();
+    EXPECT_NE(tree.Find(rhCurrentUser, {"SOFTWARE", "Zonaria"}), nullptr);
+    const TRegNode* options = tree.Find(rhCurrentUser, {"SOFTWARE", "Zonaria", "Options"});
+    ASSERT_NE(options, nullptr);
+    EXPECT_EQ(*options->FindValue("Tag"), (TRegValue{rtDword, {3, 0, 0, 0}}));
+}
+
+TEST_F(IniStoreTest, OpenKeyResolvesAbsoluteAndRelativePaths) {
+    struct TStep {
+        std::string Key;
+        bool Create;
+        bool Result;
+        std::string CurrentAfter;
+    };
+    const TStep steps[] = {
+        {"Options", true, true, "\\Options"},         // relative from the base key
+        {"\\OPTIONS", false, true, "\\Options"},       // same key in other case: nothing to do
+        {"", false, true, "\\Options"},                // empty: the current key
+        {"Sub\\", true, true, "\\Options\\Sub"},       // relative, trailing delimiter dropped
+        {"\\Missing", false, false, "\\Options\\Sub"}, // failure keeps the current key
+        {"\\", false, true, "\\"},                     // the base key itself
+        {"\\Options\\Sub", false, true, "\\Options\\Sub"},
+    };
+    for (const auto& s : steps) {
+        EXPECT_EQ(FStore->OpenKey(s.Key, s.Create), s.Result) << s.Key;
+        EXPECT_EQ(FStore->CurrentKey(), s.CurrentAfter) << s.Key;
+    }
+    // After the failed open the store still works on the key that was current.
+    EXPECT_FALSE(FStore->OpenKey("\\Nowhere", false));
+    EXPECT_TRUE(FStore->WriteInteger("", "Here", 1));
+    EXPECT_EQ(GetRaw("Options\\Sub", "Here").Type, rtDword);
+    EXPECT_FALSE(FStore->KeyExists("\\Nowhere"));
+}
+
+TEST_F(IniStoreTest, KeyedOperationsLeaveCurrentKeyAlone) {
+    ASSERT_TRUE(FStore->OpenKey("\\ZonariaForm", true));
+    int32_t v = 0;
+    EXPECT_FALSE(FStore->ReadInteger("\\Options", "Tag", 9, v));  // key does not exist
+    EXPECT_EQ(v, 9);
+    EXPECT_EQ(FStore->CurrentKey(), "\\ZonariaForm");
+    EXPECT_FALSE(FStore->KeyExists("\\Options"));  // reading did not create it
+    EXPECT_TRUE(FStore->WriteString("\\Options", "Name", "n"));
+    EXPECT_EQ(FStore->CurrentKey(), "\\ZonariaForm");
+    EXPECT_EQ(FStore->ReadString("\\Options", "Name", "d"), "n");
+    TStringList names;
+    EXPECT_TRUE(FStore->EnumValues("\\Options", names));
+    EXPECT_TRUE(FStore->DeleteEntry("\\Options", "Name"));
+    EXPECT_EQ(FStore->CurrentKey(), "\\ZonariaForm");
+    // Writing with an empty key argument writes into the current key.
+    EXPECT_TRUE(FStore->WriteInteger("", "Width", 300));
+    EXPECT_EQ(GetRaw("ZonariaForm", "Width").Data, (std::vector<uint8_t>{0x2C, 1, 0, 0}));
+}
+
+TEST_F(IniStoreTest, ReadStringConvertsEveryKind) {
+    struct TCase {
+        const char* Label;
+        uint32_t Type;
+        std::string Bytes;
+        bool Ok;
+        std::string Text;
+    };
+    const TCase cases[] = {
+        {"sz", rtSz, std::string("D x\0", 4), true, "D x"},
+        {"sz_only_terminator", rtSz, std::string(1, '\0'), true, ""},
+        {"sz_stops_at_zero", rtSz, std::string("ab\0cd\0", 6), true, "ab"},
+        {"expand_not_expanded", rtExpandSz, std::string("%HOME%\0", 7), true, "%HOME%"},
+        {"dword", rtDword, std::string("\x2a\0\0\0", 4), true, "42"},
+        {"dword_negative", rtDword, std::string("\xff\xff\xff\xff", 4), true, "-1"},
+        {"multi", rtMultiSz, std::string("a\0bc\0\0", 6), true, "a\r\nbc"},
+        {"multi_one_byte", rtMultiSz, std::string(1, '\0'), true, ""},
+        {"binary", rtBinary, "\x01\x02\xff", true, "454C 3 01 02 FF "},
+        {"binary_long", rtBinary, std::string(26, '\x0a'), true,
+         "454C 1A " + [] { std::string s; for (int i = 0; i < 26; ++i) s += "0A "; return s; }()},
+        {"binary_empty", rtBinary, "", true, "454C 0 "},
+        {"other_type", 11, std::string(8, '\0'), false, "default"},
+    };
+    for (const auto& c : cases) {
+        SetRaw("Options", "V", c.Type, c.Bytes);
+        std::string text;
+        EXPECT_EQ(FStore->ReadString("\\Options", "V", "default", text), c.Ok) << c.Label;
+        EXPECT_EQ(text, c.Text) << c.Label;
+    }
+    std::string text;
+    EXPECT_FALSE(FStore->ReadString("\\Options", "Missing", "default", text));
+    EXPECT_EQ(text, "default");
+}
+
+TEST_F(IniStoreTest, ReadIntegerTakesOnlyFourByteDwords) {
+    struct TCase {
+        uint32_t Type;
+        std::string Bytes;
+        bool Ok;
+        int32_t Value;
+    };
+    const TCase cases[] = {
+        {rtDword, std::string("\x08\0\0\0", 4), true, 8},
+        {rtDword, std::string("\0\0\0\x80", 4), true, INT32_MIN},
+        {rtDword, std::string("\x08\0", 2), false, -7},
+        {rtSz, std::string("8\0", 2), false, -7},
+        {rtBinary, std::string("\x08\0\0\0", 4), false, -7},
+    };
+    for (const auto& c : cases) {
+        SetRaw("Options", "N", c.Type, c.Bytes);
+        int32_t v = 0;
+        EXPECT_EQ(FStore->ReadInteger("\\Options", "N", -7, v), c.Ok);
+        EXPECT_EQ(v, c.Value);
+    }
+    SetRaw("Options", "B", rtDword, std::string("\x02\0\0\0", 4));
+    EXPECT_TRUE(FStore->ReadBool("\\Options", "B", false));
+    SetRaw("Options", "B", rtSz, std::string("1\0", 2));
+    EXPECT_FALSE(FStore->ReadBool("\\Options", "B", false));
+}
+
+TEST_F(IniStoreTest, WritesUseTheEncodingsAndReplaceOtherKinds) {
+    ASSERT_TRUE(FStore->OpenKey("\\Options", true));
+    EXPECT_TRUE(FStore->WriteString("", "Name", ""));
+    EXPECT_EQ(GetRaw("Options", "Name"), (TRegValue{rtSz, {0}}));
+    std::string s;
+    EXPECT_TRUE(FStore->ReadString("", "Name", "default", s));
+    EXPECT_EQ(s, "");  // the empty string, not the default
+
+    EXPECT_TRUE(FStore->WriteInteger("", "name", -2));  // names compare without case
+    EXPECT_EQ(GetRaw("Options", "Name"), (TRegValue{rtDword, {0xFE, 0xFF, 0xFF, 0xFF}}));
+    TStringList values;
+    FStore->EnumValues("", values);
+    EXPECT_EQ(values, TStringList{"Name"});
+
+    EXPECT_TRUE(FStore->WriteBool("", "Flag", true));
+    EXPECT_EQ(GetRaw("Options", "Flag"), (TRegValue{rtDword, {1, 0, 0, 0}}));
+
+    EXPECT_TRUE(FStore->WriteMultiString("", "List", {"a", "", "b"}));
+    EXPECT_EQ(GetRaw("Options", "List").Data,
+              (std::vector<uint8_t>{'a', 0, 0, 'b', 0, 0}));
+    TStringList back{"old"};
+    EXPECT_TRUE(FStore->ReadMultiString("", "List", back));
+    EXPECT_EQ(back, (TStringList{"a", "", "b"}));
+    EXPECT_TRUE(FStore->WriteMultiString("", "List", {}));
+    EXPECT_TRUE(FStore->ReadMultiString("", "List", back));
+    EXPECT_TRUE(back.empty());
+    EXPECT_FALSE(FStore->ReadMultiString("", "Flag", back));
+
+    const uint8_t blob[3] = {1, 2, 3};
+    EXPECT_TRUE(FStore->WriteBinary("", "Blob", blob, 3));
+    uint8_t small[2], exact[3] = {};
+    EXPECT_FALSE(FStore->ReadBinary("", "Blob", small, 2));
+    EXPECT_TRUE(FStore->ReadBinary("", "Blob", exact, 3));
+    EXPECT_EQ(exact[2], 3);
+    EXPECT_FALSE(FStore->ReadBinary("", "Flag", exact, 3));
+}
+
+TEST_F(IniStoreTest, DeleteEntryRemovesAValueOrAWholeKey) {
+    FStore->WriteInteger("\\Options", "Keep", 1);
+    FStore->WriteInteger("\\Options", "Drop", 1);
+    EXPECT_TRUE(FStore->DeleteEntry("\\Options", "drop"));
+    EXPECT_FALSE(FStore->DeleteEntry("\\Options", "Drop"));
+    EXPECT_EQ(GetRaw("Options", "Keep").Type, rtDword);
+
+    FStore->WriteInteger("\\Options\\Deep\\Deeper", "x", 1);
+    FStore->WriteInteger("\\", "Options", 5);  // a value of the parent named like the key
+    FStore->WriteInteger("\\", "Other", 5);
+    EXPECT_TRUE(FStore->DeleteEntry("Options", ""));
+    EXPECT_FALSE(FStore->KeyExists("\\Options"));
+    EXPECT_FALSE(FStore->KeyExists("\\Options\\Deep"));
+    TStringList values;
+    FStore->EnumValues("\\", values);
+    EXPECT_EQ(values, TStringList{"Other"});
+    EXPECT_EQ(FStore->CurrentKey(), "\\");
+    EXPECT_FALSE(FStore->DeleteEntry("\\Options", ""));
+}
+
+TEST_F(IniStoreTest, ListingClearingAndRenaming) {
+    FStore->WriteInteger("\\Options\\B", "x", 1);
+    FStore->WriteInteger("\\Options\\a", "x", 1);
+    FStore->WriteInteger("\\Options", "B", 1);  // value named like a subkey: not listed
+    FStore->WriteInteger("\\Options", "V", 1);
+    TStringList keys{"stale"}, values;
+    EXPECT_TRUE(FStore->EnumSubKeys("\\Options", keys));
+    EXPECT_EQ(keys, (TStringList{"a", "B"}));
+    EXPECT_TRUE(FStore->EnumValues("\\Options", values));
+    EXPECT_EQ(values, TStringList{"V"});
+    // Listing opens with creation allowed.
+    EXPECT_TRUE(FStore->EnumSubKeys("\\Empty", keys));
+    EXPECT_TRUE(keys.empty());
+    EXPECT_TRUE(FStore->KeyExists("\\Empty"));
+
+    EXPECT_TRUE(FStore->RenameValue("\\Options", "V", "W"));
+    EXPECT_EQ(GetRaw("Options", "V").Type, rtNone);
+    EXPECT_EQ(GetRaw("Options", "W").Type, rtDword);
+    EXPECT_TRUE(FStore->RenameValue("\\Options", "W", "w"));  // a change of case only
+    FStore->EnumValues("\\Options", values);
+    EXPECT_EQ(values, TStringList{"w"});
+    EXPECT_FALSE(FStore->RenameValue("\\Options", "Missing", "X"));
+
+    EXPECT_TRUE(FStore->ClearKey("\\Options"));
+    EXPECT_TRUE(FStore->KeyExists("\\Options"));
+    FStore->EnumSubKeys("\\Options", keys);
+    FStore->EnumValues("\\Options", values);
+    EXPECT_TRUE(keys.empty());
+    EXPECT_TRUE(values.empty());
+    EXPECT_EQ(FStore->CurrentKey(), "\\");
+}
+
+TEST_F(IniStoreTest, FileModeOperationsRaiseInRegistryMode) {
+    std::string entry;
+    auto expectError = [](auto&& call, const std::string& text) {
+        try {
+            call();
+            ADD_FAILURE() << "no error for: " << text;
+        } catch (const EIniStoreError& e) {
+            EXPECT_EQ(e.what(), text);
+        }
+    };
+    expectError([&] { FStore->CreateValue("", "x"); },
+                "CreateValue method is not available when using registry.");
+    expectError([&] { FStore->GetValueEntry("", "x", entry); },
+                "GetValueEntry method is not available when using registry.");
+    expectError([&] { FStore->RenameKey("a", "b"); }, "Key can not be renamed when using registry.");
+    expectError([&] { FStore->SetValueType("", "x", ivtString); },
+                "SetValueType method is not available when using registry.");
+    expectError([&] { FStore->SetDelimiter('/'); },
+                "Changing delimiter is not available when using registry.");
+    EXPECT_NO_THROW(FStore->SetDelimiter('\\'));
+    static_assert(std::is_base_of_v<Error, EIniStoreError>);
+}
+
+TEST_F(IniStoreTest, RegistryFailuresAreResultsNotErrors) {
+    EXPECT_FALSE(FStore->WriteInteger("\\Options", "two\nlines", 1));
+    EXPECT_FALSE(FStore->OpenKey("\\Bad\nKey", true));
+    EXPECT_EQ(FStore->CurrentKey(), "\\");
+    EXPECT_TRUE(FStore->WriteInteger("", "StillWorks", 1));
+}
+
+TEST_F(IniStoreTest, RegRootMapsBothWays) {
+    const TRegRootType all[] = {rrtHKEY_CLASSES_ROOT, rrtHKEY_CURRENT_USER, rrtHKEY_LOCAL_MACHINE,
+                                rrtHKEY_USERS, rrtHKEY_CURRENT_CONFIG};
+    for (TRegRootType r : all) {
+        FStore->SetRegRoot(r);
+        EXPECT_EQ(FStore->RegRoot(), r);
+    }
+    FStore->SetRegRoot(rrtUnknown);
+    EXPECT_EQ(FStore->RegRoot(), rrtHKEY_CURRENT_CONFIG);  // left unchanged
+
+    FStore->SetRegRoot(rrtHKEY_LOCAL_MACHINE);
+    EXPECT_TRUE(FStore->WriteInteger("\\Options", "Machine", 1));
+    FStore.reset();
+    EXPECT_NE(FConfig.Text().find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zonaria\\Options]"),
+              std::string::npos);
+}
+
+TEST_F(IniStoreTest, PathIsNormalisedInRegistryMode) {
+    FStore->OpenKey("\\Options", true);
+    FStore->SetPath("SOFTWARE\\Other\\");
+    EXPECT_EQ(FStore->Path(), "\\SOFTWARE\\Other");
+    EXPECT_EQ(FStore->CurrentKey(), "\\");
+    EXPECT_TRUE(FStore->WriteInteger("\\Options", "x", 1));
+    EXPECT_NE(UserRegistry()->OpenKey(rhCurrentUser, "SOFTWARE\\Other\\Options", false), nullptr);
+
+    TIniStore store;  // registry mode on an empty path falls back to \SOFTWARE
+    store.SetUseRegistry(true);
+    EXPECT_EQ(store.Path(), "\\SOFTWARE");
+    store.SetUseRegistry(false);
+    EXPECT_FALSE(store.WriteInteger("", "x", 1));
+}
+
+TEST_F(IniStoreTest, LazyWriteDecidesWhenClosingAKeyReachesTheDisk) {
+    FStore->WriteInteger("\\Options", "Lazy", 1);
+    EXPECT_EQ(FConfig.Text().find("Lazy"), std::string::npos);  // still only in memory
+    FStore->SetLazyWrite(false);
+    FStore->WriteInteger("\\Options", "Eager", 1);  // reopening the current key closes Options
+    EXPECT_NE(FConfig.Text().find("\"Eager\"=dword:00000001"), std::string::npos);
+    EXPECT_NE(FConfig.Text().find("Lazy"), std::string::npos);
+}
+
+TEST_F(IniStoreTest, TwoStoresInOneProcessShareTheHive) {
+    TIniStore second(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
+    FStore->WriteString("\\Options", "HintTimeFormat", "x");
+    EXPECT_EQ(second.ReadString("\\Options", "HintTimeFormat", ""), "x");
+    EXPECT_TRUE(TIniStore::IsLive(&second));
+    const TIniStore* gone = FStore.get();
+    FStore.reset();
+    EXPECT_FALSE(TIniStore::IsLive(gone));
+}
+
+}  // namespace
+}  // namespace velkaro

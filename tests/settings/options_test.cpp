@@ -1,0 +1,259 @@
+// The options object: the property table decides what is stored and how; Load and Save work by
+// name through any store.
+#include "settings/options.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/registry_hive.h"
+#include "settings/ini_store.h"
+#include "temp_config.h"
+
+namespace velkaro {
+namespace {
+
+class OptionsTest : public testing::Test {
+protected:
+    TTempConfig FConfig;
+    std::unique_ptr<TIniStore> FStore = std::make_unique<TIniStore>(rrtHKEY_CURRENT_USER,
+                                                                    "\\SOFTWARE\\Zonaria");
+
+    // As the main window points the options at its store.
+    void Attach(TPersistentOptions& o) {
+        o.StorageType = eosStore;
+        o.Storage = FStore.get();
+    }
+    const TRegNode* OptionsKey() {
+        // Flushes through a fresh hive reference, then reads what the file holds.
+        UserRegistry()->Flush();
+        FTree = FConfig.Tree();
+        return FTree.Find(rhCurrentUser, {"SOFTWARE", "Zonaria", "Options"});
+    }
+    TRegTree FTree;
+};
+
+TRegValue Dword(uint32_t v) { return {rtDword, {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}}; }
+TRegValue Sz(const std::string& s) {
+    TRegValue v{rtSz, std::vector<uint8_t>(s.begin(), s.end())};
+    v.Data.push_back(0);
+    return v;
+}
+
+TEST_F(OptionsTest, FreshProfileLoadsDefaultsAndFirstSaveWritesTheEighteenValues) {
+    TZonariaOptions o;
+    Attach(o);
+    o.Load();
+    EXPECT_FALSE(o.Loading);
+    EXPECT_EQ(o.HintColor, 0x80000018u);
+    EXPECT_EQ(o.StatusFontSize, 8u);
+    EXPECT_EQ(o.HintTimeFormat, "D x");
+    EXPECT_EQ(o.StatusTimeFormat, "DD xx");
+    EXPECT_EQ(o.IniSection, "Options");
+    o.Save();
+    EXPECT_EQ(FStore->CurrentKey(), "\\Options");  // the section stays current after saving
+
+    const TRegNode* key = OptionsKey();
+    ASSERT_NE(key, nullptr);
+    const std::vector<std::pair<std::string, TRegValue>> expected = {
+        {"AutoSave", Dword(0)},         {"HintColor", Dword(0x80000018)},
+        {"HintFontColor", Dword(0)},    {"HintFontSize", Dword(8)},
+        {"HintTimeFormat", Sz("D x")},  {"IniName", Sz("")},
+        {"IniSection", Sz("Options")},  {"MVTColor", Dword(0)},
+        {"MVTFontColor", Dword(0)},     {"MVTFontSize", Dword(8)},
+        {"MVTFormat", Dword(0)},        {"Name", Sz("")},
+        {"StatusColor", Dword(0)},      {"StatusFontColor", Dword(0)},
+        {"StatusFontSize", Dword(8)},   {"StatusTimeFormat", Sz("DD xx")},
+        {"StorageType", Dword(2)},      {"Tag", Dword(0)},
+    };
+    EXPECT_EQ(key->Values, expected);  // also written in alphabetical order
+    EXPECT_TRUE(key->Keys.empty());
+}
+
+TEST_F(OptionsTest, SavedValuesComeBackExceptTheFontStyles) {
+    TZonariaOptions a;
+    Attach(a);
+    a.StatusColor = 0x123456;
+    a.HintFontColor = 0x80000005;
+    a.HintFontSize = 0xFFFFFFFF;  // out of any sensible range: kept as stored
+    a.MVTFontSize = 14;
+    a.MVTFormat = 3;
+    a.HintTimeFormat = "not a dialog pattern \xe9";
+    a.Name = "Opts";
+    a.Tag = -5;
+    a.MVTFontStyle = fsBold | fsItalic;
+    a.StatusFontStyle = fsUnderline;
+    a.Save();
+
+    TZonariaOptions b;
+    Attach(b);
+    b.Load();
+    EXPECT_EQ(b.StatusColor, 0x123456u);
+    EXPECT_EQ(b.HintFontColor, 0x80000005u);
+    EXPECT_EQ(b.HintFontSize, 0xFFFFFFFFu);
+    EXPECT_EQ(b.MVTFontSize, 14u);
+    EXPECT_EQ(b.MVTFormat, 3);
+    EXPECT_EQ(b.HintTimeFormat, "not a dialog pattern \xe9");
+    EXPECT_EQ(b.Name, "Opts");
+    EXPECT_EQ(b.Tag, -5);
+    EXPECT_EQ(b.MVTFontStyle, 0);
+    EXPECT_EQ(b.StatusFontStyle, 0);
+}
+
+TEST_F(OptionsTest, MissingOrMistypedValuesKeepTheCurrentSetting) {
+    TZonariaOptions a;
+    Attach(a);
+    a.HintColor = 1;
+    a.StatusTimeFormat = "x";
+    a.MVTFontSize = 20;
+    a.Save();
+    FStore->DeleteEntry("\\Options", "HintColor");
+    FStore->DeleteEntry("\\Options", "StatusTimeFormat");
+    FStore->WriteString("\\Options", "MVTFontSize", "24");         // a string where a number goes
+    FStore->WriteInteger("\\Options", "HintTimeFormat", 42);      // a number where a string goes
+    FStore->WriteBinary("\\Options", "StatusFontSize", "\x09", 1);
+
+    TZonariaOptions b;
+    Attach(b);
+    b.Load();
+    EXPECT_EQ(b.HintColor, clInfoBk);
+    EXPECT_EQ(b.StatusTimeFormat, "DD xx");
+    EXPECT_EQ(b.MVTFontSize, 8u);
+    EXPECT_EQ(b.HintTimeFormat, "42");  // other kinds read as text
+    EXPECT_EQ(b.StatusFontSize, 8u);
+}
+
+TEST_F(OptionsTest, LoadedStorageSettingsCountFromTheNextCallOn) {
+    FStore->WriteString("\\Options", "IniSection", "Elsewhere");
+    FStore->WriteInteger("\\Options", "StorageType", eosRegistry);
+    FStore->WriteInteger("\\Options", "Tag", 11);
+    FStore->WriteInteger("\\Elsewhere", "Tag", 99);
+    FStore->OpenKey("\\ZonariaForm", true);
+
+    TZonariaOptions o;
+    Attach(o);
+    o.Load();
+    EXPECT_EQ(o.IniSection, "Elsewhere");
+    EXPECT_EQ(o.StorageType, eosRegistry);
+    EXPECT_EQ(o.Tag, 11);  // read from the section chosen at the start of the load
+    EXPECT_EQ(FStore->CurrentKey(), "\\ZonariaForm");
+}
+
+TEST_F(OptionsTest, SaveFallsBackToTheCurrentKeyWhenTheSectionCannotBeOpened) {
+    TZonariaOptions o;
+    Attach(o);
+    o.IniSection = "Bad\nName";  // no key can have this name
+    FStore->OpenKey("\\ZonariaForm", true);
+    o.Save();
+    EXPECT_EQ(FStore->CurrentKey(), "\\ZonariaForm");
+    EXPECT_EQ(FStore->ReadString("\\ZonariaForm", "IniSection", ""), "Bad\nName");
+}
+
+// A subclass only lists its properties; the base stores them by their kinds.
+class TExtendedOptions : public TZonariaOptions {
+public:
+    std::vector<std::string> Cities;
+    double Ratio = 0.5;
+    bool SawLoading = false;
+    const TPropTable& Properties() const override {
+        using X = TExtendedOptions;
+        static const TPropTable table = [] {
+            TPropTable t = TZonariaOptions().Properties();
+            t.push_back(ObjectProp<X>("Cities", pkStringList, &X::Cities));
+            t.push_back(OrdinalProp<X>("Ratio", pkFloat, &X::Ratio));
+            TPropInfo probe = OrdinalProp<X>("Probe", pkInteger, &X::SawLoading);
+            probe.SetOrd = [](TPersistentOptions& o, int64_t) {
+                static_cast<X&>(o).SawLoading = o.Loading;
+            };
+            t.push_back(probe);
+            return t;
+        }();
+        return table;
+    }
+};
+
+TEST_F(OptionsTest, SubclassPropertiesAreStoredByKind) {
+    TExtendedOptions a;
+    Attach(a);
+    a.Cities = {"Berlin", "", "S\xe3o Paulo"};
+    a.Ratio = 2.0;
+    a.Save();
+    EXPECT_EQ(FStore->ReadString("\\Options", "Cities", ""), "Berlin\r\n\r\nS\xe3o Paulo");
+    EXPECT_EQ(FStore->ReadString("\\Options", "Ratio", "none"), "none");  // floats are not stored
+
+    TExtendedOptions b;
+    Attach(b);
+    b.Load();
+    EXPECT_EQ(b.Cities, a.Cities);
+    EXPECT_TRUE(b.SawLoading);
+    EXPECT_FALSE(b.Loading);
+}
+
+TEST_F(OptionsTest, PropertiesAreReachableByName) {
+    TZonariaOptions o;
+    int64_t v = 0;
+    EXPECT_TRUE(o.GetOrdProp("hintcolor", v));
+    EXPECT_EQ(v, 0x80000018);
+    EXPECT_TRUE(o.SetOrdProp("MVTFontSize", 12));
+    EXPECT_EQ(o.MVTFontSize, 12u);
+    EXPECT_TRUE(o.SetOrdProp("StorageType", eosStore));
+    EXPECT_EQ(o.StorageType, eosStore);
+    EXPECT_TRUE(o.SetStrProp("StatusTimeFormat", "x"));
+    EXPECT_EQ(o.StatusTimeFormat, "x");
+    std::string s;
+    EXPECT_FALSE(o.GetStrProp("Tag", s));
+    EXPECT_FALSE(o.GetOrdProp("Nothing", v));
+    o.Storage = FStore.get();
+    EXPECT_EQ(o.GetObjectProp("Storage"), FStore.get());
+    ASSERT_NE(o.FindProp("MVTFontStyle"), nullptr);
+    EXPECT_EQ(o.FindProp("MVTFontStyle")->Kind, pkSet);
+    EXPECT_EQ(o.Properties().size(), 22u);  // five of the base, Name, Tag and fifteen settings
+}
+
+TEST_F(OptionsTest, OtherStorageKinds) {
+    TZonariaOptions o;
+    o.StorageType = eosRegistry;
+    o.IniName = "\\SOFTWARE\\Elsewhere";
+    o.Tag = 4;
+    o.Save();
+    EXPECT_EQ(o.Tag, 4);
+    {
+        TIniStore other(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Elsewhere");
+        EXPECT_EQ(other.ReadInteger("\\Options", "Tag", 0), 4);
+    }
+    // Without a store the kind falls back to a private store of the file mode, which is not built.
+    o.StorageType = eosStore;
+    o.Tag = 5;
+    EXPECT_NO_THROW(o.Save());
+    EXPECT_NO_THROW(o.Load());
+    o.StorageType = static_cast<TStorageType>(7);  // a hand-edited kind reaches no storage
+    EXPECT_NO_THROW(o.Load());
+    EXPECT_EQ(o.Tag, 5);
+}
+
+TEST_F(OptionsTest, AutoSaveRunsOnlyWhileTheStoreLives) {
+    {
+        TZonariaOptions o;
+        Attach(o);
+        o.AutoSave = true;
+        o.Tag = 77;
+    }
+    EXPECT_EQ(FStore->ReadInteger("\\Options", "Tag", 0), 77);
+    {
+        TZonariaOptions o;
+        Attach(o);
+        o.AutoSave = true;
+        o.Tag = 78;
+        FStore.reset();  // the store goes first, as at program end
+    }
+    FStore = std::make_unique<TIniStore>(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
+    EXPECT_EQ(FStore->ReadInteger("\\Options", "Tag", 0), 77);
+}
+
+TEST(GlobalOptions, IsOneObjectWithTheDefaults) {
+    EXPECT_EQ(&ZonariaOptions(), &ZonariaOptions());
+    EXPECT_EQ(ZonariaOptions().Name, "");
+    EXPECT_FALSE(ZonariaOptions().AutoSave);
+    EXPECT_EQ(ZonariaOptions().StorageType, eosRegistry);
+}
+
+}  // namespace
+}  // namespace velkaro
