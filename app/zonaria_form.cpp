@@ -18,6 +18,7 @@
 #include "app/map_logic.h"
 #include "app/map_panel.h"
 #include "platform/locale.h"
+#include "platform/registry_hive.h"
 #include "settings/form_persist.h"
 #include "settings/ini_store.h"
 #include "shell/tray_icon.h"
@@ -145,6 +146,9 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
         // The window finishes its creation; the program ends as soon as its loop starts.
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     }
+
+    // A damaged settings file was put aside: say so once.
+    for (const std::string& warning : TakeRegistryWarnings()) ShowWarningBox(warning);
 
     // Fixed at every start, whatever was saved.
     options.MVTColor = 0xFF0000;
