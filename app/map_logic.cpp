@@ -18,9 +18,12 @@ const TCity* CityAt(const TCityList& cities, int x, int y) {
 }
 
 int FontPixelHeight(uint32_t points, int dpi) {
+    // The store hands over whatever number it holds; a size beyond any screen would make the
+    // window unusable, so it is held to a sane range.
+    constexpr uint32_t kMaxPoints = 1000;
     // Rounded as the classic MulDiv does, so 8 points at 96 dpi are 11 pixels.
-    const int64_t num = int64_t(points) * dpi;
-    return int((num * 2 + 72) / 144);
+    const int64_t num = int64_t(std::min(points, kMaxPoints)) * dpi;
+    return std::clamp(int((num * 2 + 72) / 144), 1, 2000);
 }
 
 int StripHeight(int mvtPixelHeight, int statusPixelHeight, int logoHeight) {
