@@ -1,0 +1,63 @@
+// The application's error handler and the clean way out on a termination signal.
+#include "app/application.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <csignal>
+
+#include "platform/error.h"
+#include "tests/app/test_app.h"
+
+namespace velkaro {
+namespace {
+
+TVelkaroApplication& App() {
+    static int argc = 1;
+    static char name[] = "app-test";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new TVelkaroApplication(argc, argv);
+    return *app;
+}
+
+class TThrower : public QObject {
+public:
+    int Calls = 0;
+    bool event(QEvent* e) override {
+        if (e->type() != QEvent::User) return QObject::event(e);
+        ++Calls;
+        throw Error("List index [7] out of bounds");
+    }
+};
+
+TEST(Application, AnErrorEscapingAHandlerIsShownAndTheProgramGoesOn) {
+    App();
+    TBoxCapture boxes;
+    TThrower thrower;
+    for (int i = 0; i < 2; ++i) {
+        QEvent e(QEvent::User);
+        EXPECT_FALSE(QCoreApplication::sendEvent(&thrower, &e));
+    }
+    EXPECT_EQ(thrower.Calls, 2);
+    ASSERT_EQ(boxes.Messages.size(), 2u);
+    EXPECT_EQ(boxes.Messages[0].first, TBoxKind::bkError);
+    EXPECT_EQ(boxes.Messages[0].second, "List index [7] out of bounds");
+}
+
+TEST(Application, TerminationSignalsCloseOnTheEventLoop) {
+    App();
+    int closes = 0;
+    InstallTerminationHandler([&closes] { ++closes; });
+    for (int sig : {SIGTERM, SIGINT}) {
+        const int before = closes;
+        ASSERT_EQ(raise(sig), 0);
+        EXPECT_EQ(closes, before);  // nothing happens inside the signal handler
+        QElapsedTimer t;
+        t.start();
+        while (closes == before && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        EXPECT_EQ(closes, before + 1);
+    }
+}
+
+}  // namespace
+}  // namespace velkaro
