@@ -11,13 +11,13 @@
 int main(int argc, char** argv) {
     using namespace velkaro;
     // The options object exists with its defaults before any window (ZonariaOptions()).
+    QElapsedTimer started;
+    started.start();
     TVelkaroApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velkaro"));
     QGuiApplication::setDesktopFileName(QStringLiteral("velkaro"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velkaro-256.png")));
 
-    QElapsedTimer started;
-    started.start();
     TZonariaForm form;
     // A termination signal and the end of the session close the window as "&Exit" does, so the
     // placement and the options are saved.
