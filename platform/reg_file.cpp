@@ -85,9 +85,9 @@ std::string FormatValue(const std::string& name, const TRegValue& v) {
 }
 
 void FormatKey(const TRegNode& node, const std::string& path, bool isRoot, std::string& out) {
-    if (!isRoot || !node.Values.empty()) {
+    if (!isRoot || !node.Values().empty()) {
         out += "[" + path + "]\n";
-        for (const auto& [name, value] : node.Values) out += FormatValue(name, value) + "\n";
+        for (const auto& [name, value] : node.Values()) out += FormatValue(name, value) + "\n";
         out += "\n";
     }
     for (const auto& [folded, child] : node.Keys) FormatKey(*child, path + "\\" + child->Name, false, out);
@@ -259,26 +259,24 @@ TRegNode* TRegNode::AddKey(const std::string& name) {
 bool TRegNode::DeleteKey(const std::string& name) { return Keys.erase(RegFoldName(name)) != 0; }
 
 const TRegValue* TRegNode::FindValue(const std::string& name) const {
-    for (const auto& [n, v] : Values)
-        if (RegSameName(n, name)) return &v;
-    return nullptr;
+    auto it = FValueIndex.find(RegFoldName(name));
+    return it == FValueIndex.end() ? nullptr : &FValues[it->second].second;
 }
 
 void TRegNode::SetValue(const std::string& name, TRegValue value) {
-    for (auto& [n, v] : Values) {
-        if (RegSameName(n, name)) {
-            v = std::move(value);
-            return;
-        }
-    }
-    Values.emplace_back(name, std::move(value));
+    auto [it, added] = FValueIndex.emplace(RegFoldName(name), FValues.size());
+    if (added) FValues.emplace_back(name, std::move(value));
+    else FValues[it->second].second = std::move(value);
 }
 
 bool TRegNode::DeleteValue(const std::string& name) {
-    auto it = std::find_if(Values.begin(), Values.end(),
-                           [&](const auto& e) { return RegSameName(e.first, name); });
-    if (it == Values.end()) return false;
-    Values.erase(it);
+    auto it = FValueIndex.find(RegFoldName(name));
+    if (it == FValueIndex.end()) return false;
+    size_t place = it->second;
+    FValueIndex.erase(it);
+    FValues.erase(FValues.begin() + static_cast<std::ptrdiff_t>(place));
+    for (auto& [folded, i] : FValueIndex)
+        if (i > place) --i;
     return true;
 }
 
@@ -322,7 +320,7 @@ bool TRegTree::Delete(uint32_t root, const TRegPath& path) {
 
 bool TRegTree::Empty() const {
     for (const auto& [h, node] : FRoots)
-        if (!node.Keys.empty() || !node.Values.empty()) return false;
+        if (!node.Keys.empty() || !node.Values().empty()) return false;
     return true;
 }
 

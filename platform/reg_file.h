@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -21,16 +22,22 @@ using TRegPath = std::vector<std::string>;  // key names below a root
 TRegPath SplitRegPath(const std::string& path);
 
 struct TRegNode {
+    using TValueList = std::vector<std::pair<std::string, TRegValue>>;
+
     std::string Name;                                        // as first created
     std::map<std::string, std::unique_ptr<TRegNode>> Keys;  // by folded name, so sorted
-    std::vector<std::pair<std::string, TRegValue>> Values;   // in order of creation
 
     TRegNode* FindKey(const std::string& name) const;
     TRegNode* AddKey(const std::string& name);  // finds or creates
     bool DeleteKey(const std::string& name);
+    const TValueList& Values() const { return FValues; }  // in order of creation
     const TRegValue* FindValue(const std::string& name) const;
     void SetValue(const std::string& name, TRegValue value);
     bool DeleteValue(const std::string& name);
+
+private:
+    TValueList FValues;
+    std::unordered_map<std::string, size_t> FValueIndex;  // folded name -> place in FValues
 };
 
 class TRegTree {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -170,6 +171,19 @@ public:
     std::vector<TRegChange> Journal;
 
 private:
+    // The file to replace: where a symbolic link points (a settings folder kept elsewhere
+    // stays linked), else the file name itself.
+    std::string Target() const {
+        struct stat st;
+        if (lstat(FileName.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+            if (char* real = realpath(FileName.c_str(), nullptr)) {
+                std::string path = real;
+                free(real);
+                return path;
+            }
+        }
+        return FileName;
+    }
     void Load();
     // Parses the file; a file that does not parse is moved aside and reported. `tree` is left
     // empty unless the file parsed; false when the file is damaged or could not be read.
@@ -195,7 +209,7 @@ bool TRegFileState::ReadCurrent(TRegTree& tree, bool& damagedAndMoved) {
     if (ParseRegFile(text, tree, error)) return true;
     tree = TRegTree();
     std::string where = "line " + std::to_string(error.Line) + ": " + error.Reason;
-    std::string aside = MoveAside(FileName);
+    std::string aside = MoveAside(Target());
     if (aside.empty()) {
         AddRegistryWarning("The settings file \"" + FileName + "\" is damaged (" + where +
                            ") and could not be moved aside (" + strerror(errno) +
@@ -210,14 +224,15 @@ bool TRegFileState::ReadCurrent(TRegTree& tree, bool& damagedAndMoved) {
 }
 
 void TRegFileState::Load() {
-    TDirLock lock(DirName(FileName));  // no folder yet means no file yet
+    TDirLock lock(DirName(Target()));  // no folder yet means no file yet
     bool moved;
     ReadCurrent(Tree, moved);
 }
 
 bool TRegFileState::Flush() {
     if (Journal.empty()) return true;
-    std::string dir = DirName(FileName);
+    const std::string target = Target();
+    std::string dir = DirName(target);
     if (!MakeDirs(dir)) return false;
     TDirLock lock(dir);
     if (!lock.Held()) return false;
@@ -234,16 +249,16 @@ bool TRegFileState::Flush() {
         return false;  // never write over a file that could not be read
     }
 
-    std::string temp = FileName + ".tmp";  // one name is enough: writers hold the lock
+    std::string temp = target + ".tmp";  // one name is enough: writers hold the lock
     mode_t mode = 0600;
     struct stat st;
-    if (stat(FileName.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    if (stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
     int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) return false;
     fchmod(fd, mode);
     bool ok = WriteAll(fd, FormatRegFile(*result)) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
-    if (!ok || rename(temp.c_str(), FileName.c_str()) != 0) {
+    if (!ok || rename(temp.c_str(), target.c_str()) != 0) {
         unlink(temp.c_str());
         return false;
     }
@@ -297,7 +312,7 @@ public:
         TRegNode* node = Node();
         if (!node) return false;
         names.clear();
-        for (const auto& [name, value] : node->Values) names.push_back(name);
+        for (const auto& [name, value] : node->Values()) names.push_back(name);
         return true;
     }
 

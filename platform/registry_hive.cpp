@@ -40,19 +40,29 @@ uint32_t RegRootFromName(const std::string& name) {
     return 0;
 }
 
+namespace {
+
+// Latin-1: a-z and the accented lower-case letters (not the division sign or y-diaeresis).
+char FoldChar(char c) {
+    auto u = static_cast<unsigned char>(c);
+    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
+        return static_cast<char>(u - 0x20);
+    return c;
+}
+
+}  // namespace
+
 std::string RegFoldName(const std::string& name) {
     std::string s = name;
-    for (char& c : s) {
-        auto u = static_cast<unsigned char>(c);
-        // Latin-1: a-z and the accented lower-case letters (not the division sign or y-diaeresis).
-        if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
-            c = static_cast<char>(u - 0x20);
-    }
+    for (char& c : s) c = FoldChar(c);
     return s;
 }
 
 bool RegSameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && RegFoldName(a) == RegFoldName(b);
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldChar(a[i]) != FoldChar(b[i])) return false;
+    return true;
 }
 
 namespace {
@@ -84,6 +94,13 @@ std::shared_ptr<TRegistryHive> UserRegistry() {
     std::string file = RegistryFilePath();
     if (auto hive = slot.Hive.lock(); hive && slot.File == file) return hive;
     auto hive = std::make_shared<TFileRegistryHive>(file);
+    static const bool flushAtExit = [] {
+        // A hive still held at program end (a store that was never freed) is written then.
+        return std::atexit([] {
+            if (auto h = UserHiveSlot().Hive.lock()) h->Flush();
+        }) == 0;
+    }();
+    (void)flushAtExit;
     slot.Hive = hive;
     slot.File = file;
     return hive;

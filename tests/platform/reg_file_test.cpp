@@ -32,9 +32,9 @@ TEST_P(RegFileRoundTrip, ValueSurvivesFormatAndParse) {
     ASSERT_TRUE(ParseRegFile(text, back, error)) << error.Line << ": " << error.Reason << "\n" << text;
     const TRegNode* node = back.Find(rhCurrentUser, {"SOFTWARE", "Zonaria", "Options"});
     ASSERT_NE(node, nullptr);
-    ASSERT_EQ(node->Values.size(), 1u);
-    EXPECT_EQ(node->Values[0].first, c.Name);
-    EXPECT_EQ(node->Values[0].second, c.Value) << text;
+    ASSERT_EQ(node->Values().size(), 1u);
+    EXPECT_EQ(node->Values()[0].first, c.Name);
+    EXPECT_EQ(node->Values()[0].second, c.Value) << text;
     EXPECT_EQ(FormatRegFile(back), text);
 }
 

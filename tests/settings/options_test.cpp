@@ -64,7 +64,7 @@ TEST_F(OptionsTest, FreshProfileLoadsDefaultsAndFirstSaveWritesTheEighteenValues
         {"StatusFontSize", Dword(8)},   {"StatusTimeFormat", Sz("DD xx")},
         {"StorageType", Dword(2)},      {"Tag", Dword(0)},
     };
-    EXPECT_EQ(key->Values, expected);  // also written in alphabetical order
+    EXPECT_EQ(key->Values(), expected);  // also written in alphabetical order
     EXPECT_TRUE(key->Keys.empty());
 }
 

@@ -1,0 +1,168 @@
+#!/usr/bin/env node
+// Generates Velkaro's world data: resources/azones.lst, resources/acities.lst, resources/map.bmp,
+// resources/logo.bmp and the program icons. Run by scripts/gen-data; the outputs are committed.
+//
+// Projection of the map picture (530 x 248 pixels), plate carree (equirectangular):
+//
+//     x = (lon + 172.5) * 530 / 360        lon in degrees east; lon < -172.5 is taken as lon + 360
+//     y = (84 - lat) * 1.6                 lat in degrees north
+//
+// so the picture spans 172.5 W eastwards round to 172.5 W again, 24 time-zone bands of 15
+// degrees each 22.08 pixels wide, the band of UTC-11 at the left edge and UTC+12 at the right.
+// From 84 N down to about 64.9 S (y = 0 .. 237) is map; rows 238 .. 247 carry the hour offsets.
+// A city sits in the pixel that contains its projected point; that pixel is its dot and the
+// point it answers to when picked: X + 2 and Y as the program stores them, so the file holds
+// X = dot x - 2 and Y = dot y - 1.
+'use strict';
+const fs = require('fs');
+const path = require('path');
+const zones = require('./zones');
+const { encodeBmp8, encodeIndexedPng, encodeRgbaPng, writeFile } = require('./lib/image_files');
+
+const MAP_WIDTH = 530;
+const MAP_HEIGHT = 248;
+const MAP_AREA_HEIGHT = 238;
+const WEST_EDGE = -172.5;
+const PX_PER_DEG_X = MAP_WIDTH / 360;
+const NORTH_EDGE = 84;
+const PX_PER_DEG_Y = 1.6;
+// A city answers within this distance of its pick point (the program's picking reach).
+const PICK_REACH = 5.0;
+
+function project(lat, lon) {
+  const l = lon < WEST_EDGE ? lon + 360 : lon;
+  return [(l - WEST_EDGE) * PX_PER_DEG_X, (NORTH_EDGE - lat) * PX_PER_DEG_Y];
+}
+
+const ROOT = path.resolve(__dirname, '..');
+const RESOURCES = path.join(ROOT, 'resources');
+
+function readCityTable() {
+  const text = fs.readFileSync(path.join(__dirname, 'cities.csv'), 'utf8');
+  const cities = [];
+  text.split('\n').forEach((raw, i) => {
+    const line = raw.trim();
+    if (!line || line.startsWith('#') || line === 'name,zone,lat,lon') return;
+    const f = line.split(',');
+    const where = `cities.csv:${i + 1}`;
+    if (f.length !== 4) throw new Error(`${where}: expected name,zone,lat,lon`);
+    const [name, zone] = f;
+    const lat = Number(f[2]);
+    const lon = Number(f[3]);
+    if (!/^[\x20-\x7e]+$/.test(name) || name.includes(';')) throw new Error(`${where}: name must be plain ASCII`);
+    if (!(Math.abs(lat) <= 90 && Math.abs(lon) <= 180)) throw new Error(`${where}: bad coordinates`);
+    cities.push({ name, zone, lat, lon, where });
+  });
+  return cities;
+}
+
+// Places every city and finds those an earlier city would steal the pick from.
+function placeCities(cities) {
+  const problems = [];
+  const seen = new Set();
+  for (const c of cities) {
+    if (seen.has(c.name)) problems.push(`${c.where}: ${c.name} is listed twice`);
+    seen.add(c.name);
+    const [x, y] = project(c.lat, c.lon);
+    c.dotX = Math.floor(x);
+    c.dotY = Math.floor(y);
+    if (c.dotX < 0 || c.dotX >= MAP_WIDTH || c.dotY < 0 || c.dotY >= MAP_AREA_HEIGHT) {
+      problems.push(`${c.where}: ${c.name} falls outside the map (${c.dotX}, ${c.dotY})`);
+    }
+  }
+  cities.forEach((c, i) => {
+    for (const e of cities.slice(0, i)) {
+      const d = Math.hypot(c.dotX - e.dotX, c.dotY - e.dotY);
+      if (d <= PICK_REACH) {
+        problems.push(`${c.where}: ${c.name} (${c.dotX}, ${c.dotY}) is ${d.toFixed(2)} px from the ` +
+          `earlier ${e.name} (${e.dotX}, ${e.dotY}); pointing at it would pick ${e.name}`);
+      }
+    }
+  });
+  return problems;
+}
+
+// Facts the lists must show: every standard offset in use has a city, coordinates of a zone's
+// own city agree with zone1970.tab.
+function coverageProblems(cities, lines) {
+  const problems = [];
+  const have = new Set(lines.flatMap((z) => [Math.min(z.stdOffset, z.dstOffset)]));
+  for (const [offset, zoneId] of zones.standardOffsetsInUse()) {
+    if (!have.has(offset)) problems.push(`no city keeps standard time ${zones.formatOffset(offset)} (for example ${zoneId})`);
+  }
+  const tab = zones.zoneTabCoordinates();
+  for (const c of cities) {
+    const own = c.zone.split('/').pop().replace(/_/g, ' ');
+    const at = tab.get(c.zone);
+    if (own === c.name && at && Math.hypot(at[0] - c.lat, at[1] - c.lon) > 0.5) {
+      problems.push(`${c.where}: ${c.name} at ${c.lat},${c.lon} but zone1970.tab puts it at ${at.map((v) => v.toFixed(2))}`);
+    }
+  }
+  return problems;
+}
+
+function latin1File(file, lines) {
+  fs.writeFileSync(file, Buffer.from(lines.join('\n') + '\n', 'latin1'));
+  console.log(`wrote ${file} (${lines.length} lines)`);
+}
+
+function main() {
+  // The drawing modules need the npm packages; the list checks and their tests do not.
+  const { drawMap } = require('./draw_map');
+  const { drawLogo, markPng, markSvg } = require('./draw_logo');
+  const version = zones.tzdataVersion();
+  const cities = readCityTable();
+  const zoneOrder = [...new Set(cities.map((c) => c.zone))];
+  const problems = [];
+  const lines = zoneOrder.map((zoneId) => {
+    try {
+      return zones.zoneLine(zoneId);
+    } catch (e) {
+      problems.push(e.message);
+      return null;
+    }
+  });
+  problems.push(...placeCities(cities));
+  if (!problems.length) problems.push(...coverageProblems(cities, lines));
+  if (problems.length) {
+    console.error(`Refusing to write the data files:\n  ${problems.join('\n  ')}`);
+    process.exit(1);
+  }
+  const inexpressible = lines.filter((z) => z.problems.length);
+  for (const z of inexpressible) console.log(`not expressible: ${z.zoneId}: ${z.problems.join('; ')}`);
+
+  latin1File(path.join(RESOURCES, 'azones.lst'), [
+    '; Velkaro time zones, generated by datagen/gen_data.js from the IANA time zone database',
+    `; tzdata ${version}`,
+    '; Name,StdOffset,DstOffset,DstMonth0,DstWeekday,DstWeek,DstHour,DstMin,StdMonth0,StdWeekday,StdWeek,StdHour,StdMin',
+    '; Offsets in minutes east of UTC; months 0 = January; weekdays 1 = Sunday; week -1 = last;',
+    '; both switch times in standard time, hours past 23 or below 0 roll into the next or previous day.',
+    ...inexpressible.map((z) => `; inexpressible ${z.zoneId}: ${z.problems.join('; ')}; written with its yearly rule`),
+    ...lines.map((z) => z.line),
+  ]);
+  latin1File(path.join(RESOURCES, 'acities.lst'), [
+    '; Velkaro cities, generated by datagen/gen_data.js from datagen/cities.csv',
+    '; Name,ZonePosition,X,Y (the city answers to the map point X + 2, Y + 1)',
+    ...cities.map((c) => `${c.name},${zoneOrder.indexOf(c.zone)},${c.dotX - 2},${c.dotY - 1}`),
+  ]);
+  console.log(`${cities.length} cities in ${zoneOrder.length} zones, ${inexpressible.length} not expressible`);
+
+  const topology = JSON.parse(fs.readFileSync(require.resolve('world-atlas/countries-50m.json'), 'utf8'));
+  const map = drawMap(cities, { project, MAP_WIDTH, MAP_HEIGHT, MAP_AREA_HEIGHT, WEST_EDGE, PX_PER_DEG_X, NORTH_EDGE, PX_PER_DEG_Y }, topology);
+  writeFile(path.join(RESOURCES, 'map.bmp'), encodeBmp8(map));
+  const preview = path.join(ROOT, 'build', 'map-preview.png');
+  fs.mkdirSync(path.dirname(preview), { recursive: true });
+  writeFile(preview, encodeIndexedPng(map, 2));
+
+  const logo = drawLogo();
+  writeFile(path.join(RESOURCES, 'logo.bmp'), encodeBmp8(logo));
+  writeFile(path.join(ROOT, 'build', 'logo-preview.png'), encodeIndexedPng(logo, 4));
+  for (const size of [16, 32, 48, 256]) {
+    writeFile(path.join(RESOURCES, 'icons', `velkaro-${size}.png`), encodeRgbaPng(size, size, markPng(size)));
+  }
+  writeFile(path.join(RESOURCES, 'icons', 'velkaro.svg'), Buffer.from(markSvg()));
+  return { cities, lines, version };
+}
+
+module.exports = { project, placeCities };
+if (require.main === module) main();

@@ -1,0 +1,69 @@
+// Unit tests of the generator's conversions; run with `node --test datagen/test` (scripts/gen-data
+// runs them first). They need the installed tzdata but no npm package.
+'use strict';
+const test = require('node:test');
+const assert = require('node:assert');
+const { parsePosixTz, posixTransitions, dayStart } = require('../lib/tzif');
+const { zoneLine } = require('../zones');
+const { project, placeCities } = require('../gen_data');
+
+test('TZ strings: offsets east-positive, rule dates and times as written', () => {
+  const paris = parsePosixTz('CET-1CEST,M3.5.0,M10.5.0/3');
+  assert.deepStrictEqual([paris.stdOffset, paris.dstOffset], [60, 120]);
+  assert.deepStrictEqual(paris.dstStart, { kind: 'M', month: 3, week: 5, weekday: 0, time: 120 });
+  assert.strictEqual(paris.dstEnd.time, 180);
+  assert.strictEqual(parsePosixTz('<-0930>9:30').stdOffset, -570);
+  assert.strictEqual(parsePosixTz('<-02>2<-01>,M3.5.0/-1,M10.5.0/0').dstStart.time, -60);
+  assert.strictEqual(parsePosixTz('<+1245>-12:45<+1345>,M9.5.0/2:45,M4.1.0/3:45').dstOffset, 825);
+  assert.strictEqual(parsePosixTz('XXX3YYY,J60/2,300').dstStart.kind, 'J');
+  assert.throws(() => parsePosixTz('CET-1CEST'), /daylight rule/);
+});
+
+test('TZ string transitions land on the right instants', () => {
+  const [start, end] = posixTransitions(parsePosixTz('CET-1CEST,M3.5.0,M10.5.0/3'), 2026, 2026);
+  assert.strictEqual(start.at, dayStart(2026, 3, 29) + 3600);   // 01:00 UTC
+  assert.strictEqual(end.at, dayStart(2026, 10, 25) + 3600);
+});
+
+// The zone line: 0-based months, weekday 1 = Sunday, week -1 = last, both switches in standard time.
+test('zone lines from the installed database', () => {
+  const cases = [
+    ['Asia/Tokyo', 'Asia/Tokyo,540,540'],
+    ['Europe/Paris', 'Europe/Paris,60,120,2,1,-1,2,0,9,1,-1,2,0'],
+    ['America/New_York', 'America/New_York,-300,-240,2,1,2,2,0,10,1,1,1,0'],
+    ['Australia/Sydney', 'Australia/Sydney,600,660,9,1,1,2,0,3,1,1,2,0'],
+    // daylight time behind standard time: a southern-pattern rule with a positive daylight bias
+    ['Europe/Dublin', 'Europe/Dublin,60,0,9,1,-1,2,0,2,1,-1,2,0'],
+    // hour 26 of the fourth Thursday: 02:00 on the Friday
+    ['Asia/Jerusalem', 'Asia/Jerusalem,120,180,2,5,4,26,0,9,1,-1,1,0'],
+    // switch hours below 0 stay negative: 23:00 of the day before
+    ['America/Nuuk', 'America/Nuuk,-120,-60,2,1,-1,-1,0,9,1,-1,-1,0'],
+    ['Pacific/Chatham', 'Pacific/Chatham,765,825,8,1,-1,2,45,3,1,1,2,45'],
+    ['Australia/Lord_Howe', 'Australia/Lord_Howe,630,660,9,1,1,2,0,3,1,1,1,30'],
+  ];
+  for (const [zone, line] of cases) {
+    const z = zoneLine(zone);
+    assert.strictEqual(z.line, line, zone);
+    assert.deepStrictEqual(z.problems, [], zone);
+  }
+});
+
+test('zones whose transitions leave their yearly rule are flagged, with the dates', () => {
+  const z = zoneLine('Africa/Casablanca');
+  assert.strictEqual(z.problems.length, 1);
+  assert.match(z.problems[0], /from 2026-01-01 to 2026-09-20/);
+});
+
+test('projection: corners and the hour bands', () => {
+  assert.deepStrictEqual(project(84, -172.5), [0, 0]);
+  const [x0] = project(0, 0);
+  assert.ok(Math.abs(x0 - 11.5 * 530 / 24) < 1e-9, 'Greenwich in the middle of the UTC band');
+  assert.ok(Math.abs(project(0, -175)[0] - project(0, 185)[0]) < 1e-9, 'west of the seam wraps east');
+});
+
+test('a city within 5 px of an earlier one is refused, naming both', () => {
+  const city = (name, lat, lon) => ({ name, zone: 'Etc/UTC', lat, lon, where: name });
+  const problems = placeCities([city('Vienna', 48.21, 16.37), city('Bratislava', 48.15, 17.11), city('Oslo', 59.91, 10.75)]);
+  assert.strictEqual(problems.length, 1);
+  assert.match(problems[0], /Bratislava .* earlier Vienna/);
+});
