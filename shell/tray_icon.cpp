@@ -71,6 +71,8 @@ void TTrayIcon::NotificationAreaReturned() {
 }
 
 void TTrayIcon::CheckNotificationArea() {
+    // Only an icon that is meant to be there needs watching for.
+    if (!enabled_) return;
     if (areaWatch_.Returned(Available())) NotificationAreaReturned();
 }
 
