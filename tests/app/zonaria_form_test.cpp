@@ -246,10 +246,18 @@ TEST_F(ZonariaFormTest, VelkaroBoxWidensWithItsFontSize) {
     EXPECT_EQ(f.LinkPanel->height(), f.height() - 248 - 21);
 }
 
-TEST_F(ZonariaFormTest, TickSetsTheIconHint) {
-    TZonariaForm& f = Start();
+TEST_F(ZonariaFormTest, TickRepaintsTheStripAndSetsTheIconHint) {
+    TZonariaForm& f = StartShown();
     ZonariaOptions().MVTFormat = 3;
+    ZonariaOptions().StatusColor = 0x0000FF;  // red city area from the next repaint on
+    Settle();
+    const int y = f.MapImage->height() - 1;
+    EXPECT_EQ(f.BackBuffer.pixelColor(300, y), QColor(0, 0, 0));
+
     f.TimerTimer();
+    Settle();  // the loop paints what the tick invalidated
+    EXPECT_EQ(f.BackBuffer.pixelColor(300, y), QColor(255, 0, 0));
+
     const std::string hint = f.TrayIcon->Hint();
     ASSERT_GE(hint.size(), 14u);
     EXPECT_EQ(hint[0], '@');
