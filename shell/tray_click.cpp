@@ -10,14 +10,17 @@ void TTrayClickMachine::Remember(TTrayButton button, int x, int y) {
 
 void TTrayClickMachine::FireRemembered() { sink_.FireClick(pendingButton_, pendingX_, pendingY_); }
 
-void TTrayClickMachine::DecideClick(TTrayButton button, int x, int y) {
-    // Without any meaning for a double click the click fires at once.
+bool TTrayClickMachine::DecideClick(TTrayButton button, int x, int y) {
+    // Without any meaning for a double click the click fires at once, and the release with it.
     if (!sink_.HasDblClickHandler() && !sink_.MenuHasDefaultItem()) {
         sink_.FireClick(button, x, y);
-        return;
+        sink_.FireMouseUp(button, x, y);
+        return true;
     }
+    // Otherwise it waits for the double-click time: a double click may still come.
     Remember(button, x, y);
     sink_.StartClickTimer();
+    return false;
 }
 
 bool TTrayClickMachine::TryPopup(int x, int y) {
@@ -49,13 +52,7 @@ void TTrayClickMachine::Mouse(TTrayMouse action, int x, int y) {
             sink_.StopClickTimer();
             if (leftDown_) {
                 leftDown_ = false;
-                if (!sink_.HasDblClickHandler() && !sink_.MenuHasDefaultItem()) {
-                    sink_.FireClick(B::tbLeft, x, y);
-                    sink_.FireMouseUp(B::tbLeft, x, y);
-                    return;
-                }
-                Remember(B::tbLeft, x, y);
-                sink_.StartClickTimer();
+                if (DecideClick(B::tbLeft, x, y)) return;
             }
             sink_.FireMouseUp(B::tbLeft, x, y);
             break;
@@ -87,15 +84,7 @@ void TTrayClickMachine::Mouse(TTrayMouse action, int x, int y) {
             sink_.StopClickTimer();
             if (rightDown_) {
                 rightDown_ = false;
-                if (!TryPopup(x, y)) {
-                    if (!sink_.HasDblClickHandler() && !sink_.MenuHasDefaultItem()) {
-                        sink_.FireClick(B::tbRight, x, y);
-                        sink_.FireMouseUp(B::tbRight, x, y);
-                        return;
-                    }
-                    Remember(B::tbRight, x, y);
-                    sink_.StartClickTimer();
-                }
+                if (!TryPopup(x, y) && DecideClick(B::tbRight, x, y)) return;
             }
             sink_.FireMouseUp(B::tbRight, x, y);
             break;
@@ -122,12 +111,7 @@ void TTrayClickMachine::Mouse(TTrayMouse action, int x, int y) {
         case TTrayMouse::tmMiddleUp:
             sink_.StopClickTimer();
             // No middle-button-down flag: every release decides a click.
-            if (!sink_.HasDblClickHandler() && !sink_.MenuHasDefaultItem()) {
-                sink_.FireClick(B::tbMiddle, x, y);
-                sink_.FireMouseUp(B::tbMiddle, x, y);
-                return;
-            }
-            DecideClick(B::tbMiddle, x, y);
+            if (DecideClick(B::tbMiddle, x, y)) return;
             sink_.FireMouseUp(B::tbMiddle, x, y);
             break;
 

@@ -53,7 +53,7 @@ public:
 private:
     void Remember(TTrayButton button, int x, int y);
     void FireRemembered();
-    void DecideClick(TTrayButton button, int x, int y);
+    bool DecideClick(TTrayButton button, int x, int y);
     bool TryPopup(int x, int y);
 
     TTrayClickSink& sink_;
