@@ -22,6 +22,7 @@
 #include "settings/ini_store.h"
 #include "settings/options.h"
 #include "shell/tray_icon.h"
+#include "tools/about_form.h"
 #include "tests/app/test_app.h"
 #include "tests/settings/temp_config.h"
 
@@ -359,6 +360,25 @@ TEST_F(ZonariaFormTest, TheThreeFixedColoursComeBackAfterARestart) {
     EXPECT_EQ(ZonariaOptions().MVTFontColor, 0x00FFFFu);
     EXPECT_EQ(ZonariaOptions().StatusFontColor, 0xFFFFFFu);
     EXPECT_EQ(ZonariaOptions().StatusColor, 0x222222u);  // the others are as saved
+}
+
+TEST_F(ZonariaFormTest, AboutButtonShowsTheAboutBoxModally) {
+    TZonariaForm& f = StartShown();
+    QString version, title;
+    bool closed = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<TAboutForm*>(QApplication::activeModalWidget());
+        if (!box) return;
+        title = box->windowTitle();
+        if (auto* label = box->findChild<QLabel*>("VersionLabel")) version = label->text();
+        QTest::mouseClick(box->findChild<QPushButton*>("CloseButton"), Qt::LeftButton);
+        closed = true;
+    });
+    QTest::mouseClick(f.btnAbout, Qt::LeftButton);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(title, "About");
+    EXPECT_EQ(version, "Version 1.18");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(ZonariaFormTest, HyperlinkOpensTheHomePage) {
