@@ -9,7 +9,11 @@
 
 namespace velkaro {
 
-TVelkaroApplication::TVelkaroApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TVelkaroApplication::TVelkaroApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // Only the main window's closing ends the program: a tool dialog opened from the icon's
+    // menu while the window is hidden must not take the program with it when it closes.
+    setQuitOnLastWindowClosed(false);
+}
 
 bool TVelkaroApplication::notify(QObject* receiver, QEvent* event) {
     try {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <csignal>
 
 #include "platform/error.h"
@@ -42,6 +44,17 @@ TEST(Application, AnErrorEscapingAHandlerIsShownAndTheProgramGoesOn) {
     ASSERT_EQ(boxes.Messages.size(), 2u);
     EXPECT_EQ(boxes.Messages[0].first, TBoxKind::bkError);
     EXPECT_EQ(boxes.Messages[0].second, "List index [7] out of bounds");
+}
+
+TEST(Application, ClosingTheLastVisibleWindowDoesNotEndTheProgram) {
+    App();
+    // A dialog opened from the icon's menu while the main window is hidden is the only
+    // visible window; closing it must leave the program running.
+    QDialog dialog;
+    dialog.show();
+    QTimer::singleShot(0, &dialog, &QDialog::close);
+    QTimer::singleShot(300, [] { QCoreApplication::exit(7); });
+    EXPECT_EQ(QCoreApplication::exec(), 7);  // still running when the loop was ended on purpose
 }
 
 TEST(Application, TerminationSignalsCloseOnTheEventLoop) {
