@@ -123,6 +123,13 @@ void TZonariaForm::CreateTrayMenu() {
     TrayIcon->SetStaticIcon(QIcon(QStringLiteral(":/icons/velkaro-32.png")));
     TrayIcon->SetPopupMenu(TrayMenu);
     TrayIcon->OnDblClick = [this] { TrayIconDblClick(); };
+    // The notification area went away while the window lives there: back to the task bar,
+    // still minimised, so that it can be reached.
+    TrayIcon->OnAreaLost = [this] {
+        if (!inTray_ || isVisible()) return;
+        setWindowState(windowState() | Qt::WindowMinimized);
+        show();
+    };
 }
 
 void TZonariaForm::FormCreate(const std::string& dataDir) {
@@ -315,7 +322,7 @@ void TZonariaForm::TimerTimer() {
     UpdateCityHint();
     const TZonariaOptions& o = ZonariaOptions();
     TrayIcon->SetHint(TrayHintText(o.MVTFormat, UtcNow(), o.StatusTimeFormat, LocalNow()));
-    TrayIcon->CheckNotificationArea();
+    TrayIcon->CheckNotificationArea(TrayAvailable && TrayAvailable());
 }
 
 void TZonariaForm::btnTimeConvClick() {}

@@ -67,14 +67,17 @@ private:
 constexpr std::size_t kTrayHintLength = 63;
 std::string TruncateTrayHint(const std::string& hint);
 
-// Notices the notification area coming back after it went away (the panel restarted).
+enum class TTrayAreaChange { tacNone, tacLost, tacReturned };
+
+// Notices the notification area going away (its panel ended) and coming back.
 class TTrayAreaWatch {
 public:
-    // Feed the current availability; true exactly when it has just come back.
-    bool Returned(bool available) {
-        const bool back = available && !available_;
+    // Feed the current availability; says what changed since the last call.
+    TTrayAreaChange Update(bool available) {
+        const bool was = available_;
         available_ = available;
-        return back;
+        if (available == was) return TTrayAreaChange::tacNone;
+        return available ? TTrayAreaChange::tacReturned : TTrayAreaChange::tacLost;
     }
 
 private:

@@ -70,10 +70,19 @@ void TTrayIcon::NotificationAreaReturned() {
     UpdateIcon(false);
 }
 
-void TTrayIcon::CheckNotificationArea() {
+void TTrayIcon::CheckNotificationArea(bool available) {
     // Only an icon that is meant to be there needs watching for.
     if (!enabled_) return;
-    if (areaWatch_.Returned(Available())) NotificationAreaReturned();
+    switch (areaWatch_.Update(available)) {
+        case TTrayAreaChange::tacReturned:
+            NotificationAreaReturned();
+            break;
+        case TTrayAreaChange::tacLost:
+            if (OnAreaLost) OnAreaLost();
+            break;
+        case TTrayAreaChange::tacNone:
+            break;
+    }
 }
 
 void TTrayIcon::ExpireClickTimer() {

@@ -47,8 +47,10 @@ public:
 
     // The notification area came back (its panel restarted): put the icon there again.
     void NotificationAreaReturned();
-    // Polls the notification area's presence; calls NotificationAreaReturned when it is back.
-    void CheckNotificationArea();
+    // Fed with the notification area's presence now and then while the icon is on: re-adds
+    // the icon when the area comes back, and tells OnAreaLost when it goes.
+    void CheckNotificationArea(bool available);
+    std::function<void()> OnAreaLost;
 
     // Mouse actions on the icon; public so they can be simulated.
     void Mouse(TTrayMouse action, int x, int y) { machine_.Mouse(action, x, y); }

@@ -299,6 +299,26 @@ TEST_F(ZonariaFormTest, MinimisingGoesToTheNotificationAreaAndShowComesBack) {
     EXPECT_FALSE(f.TrayIcon->Enabled());
 }
 
+TEST_F(ZonariaFormTest, WhenTheNotificationAreaGoesTheWindowReturnsToTheTaskBar) {
+    TZonariaForm& f = StartShown();
+    bool area = true;
+    f.TrayAvailable = [&area] { return area; };
+    f.showMinimized();
+    Settle();
+    ASSERT_FALSE(f.isVisible());
+    area = false;  // the panel ended
+    f.TimerTimer();
+    Settle();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(f.isMinimized());
+    area = true;  // it is back: the icon is put there again and stays while minimised
+    f.TimerTimer();
+    EXPECT_TRUE(f.TrayIcon->IconAdded());
+    f.showNormal();
+    Settle();
+    EXPECT_FALSE(f.TrayIcon->Enabled());  // restored from the task bar: no icon
+}
+
 TEST_F(ZonariaFormTest, WithoutANotificationAreaMinimisingKeepsTheWindowReachable) {
     TZonariaForm& f = StartShown();
     f.TrayAvailable = [] { return false; };

@@ -104,13 +104,12 @@ TEST(TrayHint, KeepsTheFirst63Characters) {
     EXPECT_EQ(TruncateTrayHint(std::string(63, 'a') + "bcd"), std::string(63, 'a'));
 }
 
-TEST(TrayAreaWatch, ReportsOnlyAReturn) {
+TEST(TrayAreaWatch, ReportsLossAndReturnOnce) {
+    using C = TTrayAreaChange;
     TTrayAreaWatch w;
-    EXPECT_FALSE(w.Returned(true));
-    EXPECT_FALSE(w.Returned(false));  // gone
-    EXPECT_FALSE(w.Returned(false));
-    EXPECT_TRUE(w.Returned(true));  // back
-    EXPECT_FALSE(w.Returned(true));
+    const std::pair<bool, C> steps[] = {{true, C::tacNone},  {false, C::tacLost}, {false, C::tacNone},
+                                        {true, C::tacReturned}, {true, C::tacNone}};
+    for (const auto& [available, change] : steps) EXPECT_EQ(w.Update(available), change);
 }
 
 }  // namespace
