@@ -1,11 +1,9 @@
 // The program: the application object, the main window, and the message loop until it closes.
 #include <QElapsedTimer>
-#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 
 #include "app/application.h"
-#include "app/error_box.h"
 #include "app/zonaria_form.h"
 
 int main(int argc, char** argv) {
@@ -16,7 +14,6 @@ int main(int argc, char** argv) {
     TVelkaroApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velkaro"));
     QGuiApplication::setDesktopFileName(QStringLiteral("velkaro"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velkaro-256.png")));
 
     TZonariaForm form;
     // A termination signal and the end of the session close the window as "&Exit" does, so the

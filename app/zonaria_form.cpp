@@ -77,7 +77,9 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
     logoImage->setPixmap(logo_);
     logoImage->setAttribute(Qt::WA_TransparentForMouseEvents);
     urlLabel->installEventFilter(this);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/velkaro-256.png")));
+    QIcon icon;
+    for (int size : {16, 32, 48, 256}) icon.addFile(QStringLiteral(":/icons/velkaro-%1.png").arg(size));
+    setWindowIcon(icon);
 
     MapImage->OnPaint = [this](QPaintEvent*) { MapImagePaint(); };
     MapImage->OnMouseMove = [this](int x, int y) { MapImageMouseMove(x, y); };
