@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 namespace velkaro {
 
@@ -13,6 +14,17 @@ TBoxHandler& Handler() {
 }
 
 void Show(TBoxKind kind, const std::string& message) {
+    // A box runs its own event loop, in which the clock keeps ticking and the window keeps
+    // painting; an error repeating there would stack box upon box. One at a time is enough.
+    static bool showing = false;
+    if (showing) {
+        std::fprintf(stderr, "velkaro: %s\n", message.c_str());
+        return;
+    }
+    showing = true;
+    struct TReset {
+        ~TReset() { showing = false; }
+    } reset;
     if (Handler()) {
         Handler()(kind, message);
         return;

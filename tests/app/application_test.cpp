@@ -46,6 +46,20 @@ TEST(Application, AnErrorEscapingAHandlerIsShownAndTheProgramGoesOn) {
     EXPECT_EQ(boxes.Messages[0].second, "List index [7] out of bounds");
 }
 
+TEST(Application, AnErrorWhileTheErrorBoxIsOpenStacksNoSecondBox) {
+    App();
+    std::vector<std::string> shown;
+    const TBoxHandler previous = SetBoxHandler([&shown](TBoxKind, const std::string& message) {
+        shown.push_back(message);
+        // The box's own loop runs the clock, which fails again.
+        ShowErrorBox("again");
+    });
+    ShowErrorBox("first");
+    ShowErrorBox("later");  // once the box is closed, the next error shows
+    SetBoxHandler(previous);
+    EXPECT_EQ(shown, (std::vector<std::string>{"first", "later"}));
+}
+
 TEST(Application, ClosingTheLastVisibleWindowDoesNotEndTheProgram) {
     App();
     // A dialog opened from the icon's menu while the main window is hidden is the only
