@@ -24,6 +24,9 @@
 #include "shell/tray_icon.h"
 #include "timemodel/time_format.h"
 #include "tools/about_form.h"
+#include "tools/time_calc_form.h"
+#include "tools/time_conf_form.h"
+#include "tools/time_conv_form.h"
 #include "resources/resources.h"
 #include "ui_zonaria_form.h"
 #include "widgets/color.h"
@@ -327,13 +330,32 @@ void TZonariaForm::TimerTimer() {
     TrayIcon->CheckNotificationArea(TrayAvailable && TrayAvailable());
 }
 
-void TZonariaForm::btnTimeConvClick() {}
+void TZonariaForm::btnTimeConvClick() {
+    TTimeConvForm dialog;
+    dialog.exec();
+}
 
 void TZonariaForm::btnTimeSyncClick() {}
 
-void TZonariaForm::btnTimeCalcClick() {}
+void TZonariaForm::btnTimeCalcClick() {
+    TTimeCalcForm dialog;
+    dialog.exec();
+}
 
-void TZonariaForm::btnConfigureClick() {}
+void TZonariaForm::btnConfigureClick() {
+    TTimeConfForm dialog;
+    dialog.LoadFromOptions(ZonariaOptions());
+    // Apply has already stored the values: show them now, while the dialog stays open.
+    connect(&dialog, &TTimeConfForm::Applied, this, [this] {
+        LayoutStatusStrip();
+        InvalidateStatusStrip();
+    });
+    if (dialog.exec() == QDialog::Accepted) {
+        dialog.StoreToOptions(ZonariaOptions());
+        LayoutStatusStrip();
+        InvalidateStatusStrip();
+    }
+}
 
 void TZonariaForm::btnAboutClick() {
     TAboutForm dialog;
