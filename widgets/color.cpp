@@ -34,6 +34,11 @@ QColor SystemColor(uint32_t index, const QPalette& p) {
         case 22: return p.color(QPalette::Midlight);         // 3-D light
         case 23: return p.color(QPalette::ToolTipText);      // tooltip text
         case 24: return p.color(QPalette::ToolTipBase);      // tooltip background
+        case 26: return p.color(QPalette::Link);             // hot-tracked item
+        case 27: return p.color(QPalette::Highlight);        // active caption gradient
+        case 28: return p.color(QPalette::Mid);              // inactive caption gradient
+        case 29: return p.color(QPalette::Highlight);        // menu highlight
+        case 30: return p.color(QPalette::Window);           // menu bar
         default: return p.color(QPalette::Window);
     }
 }
@@ -41,7 +46,8 @@ QColor SystemColor(uint32_t index, const QPalette& p) {
 }  // namespace
 
 QColor ResolveColor(TColor color, const QPalette& palette) {
-    if (color & 0x80000000u) return SystemColor(color & 0xFFu, palette);
+    if (color == clNone) return QColor(Qt::transparent);
+    if (color & kSystemColorFlag) return SystemColor(color & 0xFFu, palette);
     return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
 }
 

@@ -9,6 +9,10 @@
 
 namespace velkaro {
 
+// "No colour": painting skips what is drawn in it.
+constexpr TColor clNone = 0x1FFFFFFF;
+constexpr TColor kSystemColorFlag = 0x80000000;
+
 QColor ResolveColor(TColor color, const QPalette& palette);
 QColor ResolveColor(TColor color);  // with the application's palette
 TColor ToTColor(const QColor& color);  // a plain colour value

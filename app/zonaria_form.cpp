@@ -1,0 +1,442 @@
+#include "app/zonaria_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBitmap>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QUrl>
+
+#include "app/error_box.h"
+#include "app/hint_window.h"
+#include "app/map_logic.h"
+#include "app/map_panel.h"
+#include "platform/locale.h"
+#include "platform/registry_hive.h"
+#include "settings/form_persist.h"
+#include "settings/ini_store.h"
+#include "shell/tray_icon.h"
+#include "timemodel/time_format.h"
+#include "tools/about_form.h"
+#include "tools/time_calc_form.h"
+#include "tools/time_conf_form.h"
+#include "tools/time_conv_form.h"
+#include "resources/resources.h"
+#include "ui_zonaria_form.h"
+#include "widgets/color.h"
+
+namespace velkaro {
+
+namespace {
+
+// Logic texts are 8-bit with CR LF line breaks; Qt wants a plain line feed.
+QString ToQt(const std::string& text) {
+    return QString::fromLatin1(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
+constexpr int kTextFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextExpandTabs;
+
+QRect ToQRect(const TStripRect& r) { return QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)); }
+
+}  // namespace
+
+TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      ui_(std::make_unique<Ui::ZonariaForm>()) {
+    InitResources();
+    ui_->setupUi(this);
+    MapImage = ui_->MapImage;
+    Image1 = ui_->Image1;
+    LinkPanel = ui_->LinkPanel;
+    urlLabel = ui_->urlLabel;
+    logoImage = ui_->logoImage;
+    btnPanel = ui_->btnPanel;
+    btnTimeConv = ui_->btnTimeConv;
+    btnTimeSync = ui_->btnTimeSync;
+    btnTimeCalc = ui_->btnTimeCalc;
+    btnConfigure = ui_->btnConfigure;
+    btnAbout = ui_->btnAbout;
+
+    TrayAvailable = &TTrayIcon::Available;
+
+    // The settings store and the placement keeper come with the form, before its creation
+    // handler runs.
+    OptionsIni = std::make_unique<TIniStore>(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
+    FormStorage = new TFormPersist(this);
+    FormStorage->Storage = OptionsIni.get();
+
+    map_ = Image1->pixmap().toImage();
+    QImage logo(QStringLiteral(":/logo.bmp"));
+    logo_ = QPixmap::fromImage(logo);
+    // White is the logo's transparent colour.
+    logo_.setMask(QBitmap::fromImage(logo.createMaskFromColor(qRgb(255, 255, 255), Qt::MaskInColor)));
+    logoImage->setPixmap(logo_);
+    logoImage->setAttribute(Qt::WA_TransparentForMouseEvents);
+    urlLabel->installEventFilter(this);
+    QIcon icon;
+    for (int size : {16, 32, 48, 256}) icon.addFile(QStringLiteral(":/icons/velkaro-%1.png").arg(size));
+    setWindowIcon(icon);
+
+    MapImage->OnPaint = [this](QPaintEvent*) { MapImagePaint(); };
+    MapImage->OnMouseMove = [this](int x, int y) { MapImageMouseMove(x, y); };
+    MapImage->OnClick = [this](int x, int y) { MapImageClick(x, y); };
+    MapImage->OnResize = [this] { FormResize(); };
+
+    for (QPushButton* b : {btnTimeConv, btnTimeSync, btnTimeCalc, btnConfigure, btnAbout}) {
+        b->setMouseTracking(true);
+        b->installEventFilter(this);
+    }
+    connect(btnTimeConv, &QPushButton::clicked, this, &TZonariaForm::btnTimeConvClick);
+    connect(btnTimeSync, &QPushButton::clicked, this, &TZonariaForm::btnTimeSyncClick);
+    connect(btnTimeCalc, &QPushButton::clicked, this, &TZonariaForm::btnTimeCalcClick);
+    connect(btnConfigure, &QPushButton::clicked, this, &TZonariaForm::btnConfigureClick);
+    connect(btnAbout, &QPushButton::clicked, this, &TZonariaForm::btnAboutClick);
+
+    CreateTrayMenu();
+
+    Timer.setInterval(1000);
+    connect(&Timer, &QTimer::timeout, this, &TZonariaForm::TimerTimer);
+
+    FormCreate(dataDir);
+    Timer.start();
+}
+
+void TZonariaForm::CreateTrayMenu() {
+    TrayMenu = new QMenu(this);
+    Show1 = TrayMenu->addAction(QStringLiteral("&Show"));
+    TrayMenu->setDefaultAction(Show1);
+    TrayMenu->addSeparator();
+    miTimeCalculator = TrayMenu->addAction(QStringLiteral("Time Calculator"));
+    miTimeConverter = TrayMenu->addAction(QStringLiteral("Time Converter"));
+    miTimeSynchronizer = TrayMenu->addAction(QStringLiteral("Time Synchronizer"));
+    TrayMenu->addSeparator();
+    Exit1 = TrayMenu->addAction(QStringLiteral("&Exit"));
+    connect(Show1, &QAction::triggered, this, &TZonariaForm::Show1Click);
+    connect(miTimeCalculator, &QAction::triggered, this, &TZonariaForm::btnTimeCalcClick);
+    connect(miTimeConverter, &QAction::triggered, this, &TZonariaForm::btnTimeConvClick);
+    connect(miTimeSynchronizer, &QAction::triggered, this, &TZonariaForm::btnTimeSyncClick);
+    connect(Exit1, &QAction::triggered, this, &TZonariaForm::Exit1Click);
+
+    TrayIcon = new TTrayIcon(this);
+    TrayIcon->SetStaticIcon(QIcon(QStringLiteral(":/icons/velkaro-32.png")));
+    TrayIcon->SetPopupMenu(TrayMenu);
+    TrayIcon->OnDblClick = [this] { TrayIconDblClick(); };
+    // The notification area went away while the window lives there: back to the task bar,
+    // still minimised, so that it can be reached.
+    TrayIcon->OnAreaLost = [this] {
+        if (!inTray_ || isVisible()) return;
+        setWindowState(windowState() | Qt::WindowMinimized);
+        show();
+    };
+}
+
+void TZonariaForm::FormCreate(const std::string& dataDir) {
+    SetThreadLocale(kEnglishLocaleId);
+
+    TZonariaOptions& options = ZonariaOptions();
+    options.StorageType = eosStore;
+    options.Storage = OptionsIni.get();
+    options.Load();
+
+    // Minimise and restore are followed in changeEvent (AppMinimize, AppRestore).
+    HintWindow = std::make_unique<THintWindow>();
+
+    ListsLoaded = false;
+    try {
+        const TLoadReport report = LoadLists(dataDir);
+        ListsLoaded = true;
+        if (!report.Warnings.empty()) ShowWarningBox(report.Warnings);
+    } catch (const std::exception& e) {
+        ShowErrorBox(e.what());
+        // The window finishes its creation; the program ends as soon as its loop starts.
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    }
+
+    // A damaged settings file was put aside: say so once.
+    for (const std::string& warning : TakeRegistryWarnings()) ShowWarningBox(warning);
+
+    // Fixed at every start, whatever was saved.
+    options.MVTColor = 0xFF0000;
+    options.MVTFontColor = 0x00FFFF;
+    options.StatusFontColor = 0xFFFFFF;
+    LogoBackColor = 0xFFFFFF;
+}
+
+TZonariaForm::~TZonariaForm() {
+    Timer.stop();
+    // The placement keeper saves first, while the window is whole; then the options.
+    TFormPersist::AnnounceDestruction(this);
+    FormDestroy();
+    FormStorage->Storage = nullptr;
+    if (ZonariaOptions().Storage == OptionsIni.get()) ZonariaOptions().Storage = nullptr;
+    HintWindow.reset();
+    OptionsIni.reset();
+}
+
+void TZonariaForm::FormDestroy() {
+    ZonariaOptions().Save();
+    BackBuffer = QImage();
+    HoverCity = nullptr;
+    SelectedCity = nullptr;
+    ClearLists();
+}
+
+void TZonariaForm::FormShow() {
+    LayoutStatusStrip();
+    setWindowTitle(QString::fromLatin1(kApplicationTitle));
+}
+
+void TZonariaForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+QFont TZonariaForm::DisplayFont(uint32_t points, TFontStyles styles) const {
+    QFont f = MapImage->font();
+    f.setPixelSize(FontPixelHeight(points, MapImage->logicalDpiY()));
+    f.setBold(styles & fsBold);
+    f.setItalic(styles & fsItalic);
+    f.setUnderline(styles & fsUnderline);
+    f.setStrikeOut(styles & fsStrikeOut);
+    return f;
+}
+
+int TZonariaForm::StripHeightNow() const {
+    const TZonariaOptions& o = ZonariaOptions();
+    const int dpi = MapImage->logicalDpiY();
+    return StripHeight(FontPixelHeight(o.MVTFontSize, dpi), FontPixelHeight(o.StatusFontSize, dpi),
+                       logoImage->height());
+}
+
+void TZonariaForm::LayoutStatusStrip() {
+    const int h = StripHeightNow();
+    LinkPanel->setGeometry(0, kMapHeight, kLogoWidth, h);
+    urlLabel->setGeometry(0, 0, kLogoWidth, h);
+    logoImage->setGeometry(0, 0, kLogoWidth, kLogoHeight);
+    // Border fixed in size: the strip decides the height, the map the width.
+    setFixedSize(kMapWidth, h + kMapHeight + kButtonHeight);
+}
+
+void TZonariaForm::FormResize() {
+    const qreal dpr = MapImage->devicePixelRatioF();
+    const QSize size = MapImage->size() * dpr;
+    if (BackBuffer.size() == size) return;
+    BackBuffer = QImage(size, QImage::Format_RGB32);
+    BackBuffer.setDevicePixelRatio(dpr);
+    BackBuffer.fill(Qt::white);
+}
+
+int TZonariaForm::VelkaroTextWidth() const {
+    const TZonariaOptions& o = ZonariaOptions();
+    const QFontMetrics fm(DisplayFont(o.MVTFontSize, o.MVTFontStyle));
+    return std::max(fm.horizontalAdvance(QString::fromLatin1(kVelkaroCaption)),
+                    fm.horizontalAdvance(QString::fromLatin1(VelkaroTemplate(o.MVTFormat))));
+}
+
+void TZonariaForm::MapImagePaint() {
+    if (BackBuffer.isNull()) FormResize();
+    const TZonariaOptions& o = ZonariaOptions();
+    const TDateTime now = UtcNow();
+    const int w = MapImage->width();
+    const int p = MapImage->height();
+    {
+        QPainter c(&BackBuffer);
+        c.drawImage(QPoint(0, 0), map_, QRect(0, 0, kMapWidth, kMapHeight));
+
+        const TStripLayout strip = LayoutStrip(w, p, VelkaroTextWidth());
+        c.fillRect(ToQRect(strip.Logo), ResolveColor(LogoBackColor));
+        c.drawPixmap(0, kMapHeight, logo_);
+
+        const QString cityText = ToQt(CityStripText(SelectedCity, o.StatusTimeFormat, now));
+
+        const QRect velkaro = ToQRect(strip.Velkaro);
+        c.setFont(DisplayFont(o.MVTFontSize, o.MVTFontStyle));
+        c.fillRect(velkaro, ResolveColor(o.MVTColor));
+        c.setPen(ResolveColor(o.MVTFontColor));
+        c.setClipRect(velkaro);
+        c.drawText(velkaro, kTextFlags, ToQt(VelkaroStripText(o.MVTFormat, now)));
+
+        const QRect city = ToQRect(strip.City);
+        if (SelectedCity) c.setFont(DisplayFont(o.StatusFontSize, o.StatusFontStyle));
+        else c.setFont(DisplayFont(8, 0));
+        c.setClipRect(city);
+        c.fillRect(city, ResolveColor(o.StatusColor));
+        c.setPen(ResolveColor(o.StatusFontColor));
+        c.drawText(city, kTextFlags, cityText);
+    }
+    QPainter panel(MapImage);
+    panel.drawImage(QPoint(0, 0), BackBuffer);
+    if (!painted_) {
+        painted_ = true;
+        if (OnFirstPaint) QMetaObject::invokeMethod(this, OnFirstPaint, Qt::QueuedConnection);
+    }
+}
+
+void TZonariaForm::MapImageMouseMove(int x, int y) {
+    const TCity* c = CityAt(CityList, x, y);
+    if (!c) {
+        if (HoverCity) {
+            HintWindow->hide();
+            HoverCity = nullptr;
+        }
+        return;
+    }
+    if (c == HoverCity) return;
+    HoverCity = c;
+    const TZonariaOptions& o = ZonariaOptions();
+    const QString text = ToQt(CityHintText(*c, o.HintTimeFormat, UtcNow()));
+    HintWindow->SetHintColor(ResolveColor(o.HintColor));
+    HintWindow->SetHintFont(DisplayFont(o.HintFontSize, o.HintFontStyle), ResolveColor(o.HintFontColor));
+    QRect r = HintWindow->CalcHintRect(10000, text);
+    const QPoint s = MapImage->mapToGlobal(QPoint(x, y));
+    // Left edge at the pointer, bottom edge four pixels above it.
+    r.translate(s.x(), s.y() - r.height() - 4);
+    HintWindow->ActivateHint(r, text);
+}
+
+void TZonariaForm::MapImageClick(int x, int y) {
+    // The click's own position: the pointer may not be readable on every desktop.
+    SelectedCity = CityAt(CityList, x, y);
+    InvalidateStatusStrip();
+}
+
+void TZonariaForm::StatusTimeLabelMouseMove() { HintWindow->hide(); }
+
+void TZonariaForm::InvalidateStatusStrip() {
+    MapImage->update(QRect(0, kMapHeight, width(), height() - kButtonHeight - kMapHeight));
+}
+
+void TZonariaForm::UpdateCityHint() {
+    if (!HoverCity) return;
+    const TZonariaOptions& o = ZonariaOptions();
+    HintWindow->SetText(ToQt(CityHintText(*HoverCity, o.HintTimeFormat, UtcNow())));
+    HintWindow->hide();
+    HintWindow->show();
+}
+
+void TZonariaForm::TimerTimer() {
+    if (!ListsLoaded) return;
+    InvalidateStatusStrip();
+    UpdateCityHint();
+    const TZonariaOptions& o = ZonariaOptions();
+    TrayIcon->SetHint(TrayHintText(o.MVTFormat, UtcNow(), o.StatusTimeFormat, LocalNow()));
+    TrayIcon->CheckNotificationArea(TrayAvailable && TrayAvailable());
+}
+
+void TZonariaForm::btnTimeConvClick() {
+    TTimeConvForm dialog;
+    dialog.exec();
+}
+
+void TZonariaForm::btnTimeSyncClick() {}
+
+void TZonariaForm::btnTimeCalcClick() {
+    TTimeCalcForm dialog;
+    dialog.exec();
+}
+
+void TZonariaForm::btnConfigureClick() {
+    TTimeConfForm dialog;
+    dialog.LoadFromOptions(ZonariaOptions());
+    // Apply has already stored the values: show them now, while the dialog stays open.
+    connect(&dialog, &TTimeConfForm::Applied, this, [this] {
+        LayoutStatusStrip();
+        InvalidateStatusStrip();
+    });
+    if (dialog.exec() == QDialog::Accepted) {
+        dialog.StoreToOptions(ZonariaOptions());
+        LayoutStatusStrip();
+        InvalidateStatusStrip();
+    }
+}
+
+void TZonariaForm::btnAboutClick() {
+    TAboutForm dialog;
+    dialog.exec();
+}
+
+void TZonariaForm::TrayIconDblClick() { AppRestore(); }
+
+void TZonariaForm::Show1Click() { AppRestore(); }
+
+void TZonariaForm::Exit1Click() { close(); }
+
+void TZonariaForm::AppMinimize() {
+    // Without a notification area the window stays on the task bar, so it can always be
+    // brought back.
+    if (!TrayAvailable || !TrayAvailable()) return;
+    inTray_ = true;
+    TrayIcon->SetEnabled(true);
+    hide();
+}
+
+void TZonariaForm::AppRestore() {
+    inTray_ = false;
+    TrayIcon->SetEnabled(false);
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void TZonariaForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    const auto* e = static_cast<QWindowStateChangeEvent*>(event);
+    const bool was = e->oldState() & Qt::WindowMinimized;
+    const bool is = windowState() & Qt::WindowMinimized;
+    if (is && !was) {
+        // Leave the window system's state change before hiding the window.
+        QMetaObject::invokeMethod(this, [this] {
+            if (isMinimized() && !inTray_) AppMinimize();
+        }, Qt::QueuedConnection);
+    } else if (was && !is && inTray_) {
+        // Restored some other way (the window manager): the icon goes.
+        inTray_ = false;
+        TrayIcon->SetEnabled(false);
+    }
+}
+
+void TZonariaForm::SettingsChanged() { SetThreadLocale(kEnglishLocaleId); }
+
+bool TZonariaForm::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+        case QEvent::LocaleChange:
+        case QEvent::PaletteChange:
+        case QEvent::ApplicationPaletteChange:
+            SettingsChanged();
+            break;
+        default:
+            break;
+    }
+    return handled;
+}
+
+bool TZonariaForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == urlLabel) {
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+            urlLabel->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+            QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));
+            return true;
+        }
+        return false;
+    }
+    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) StatusTimeLabelMouseMove();
+    return false;
+}
+
+void TZonariaForm::closeEvent(QCloseEvent* event) {
+    event->accept();
+    // The main window's closing ends the program, also when it is hidden in the notification area.
+    QCoreApplication::quit();
+}
+
+}  // namespace velkaro

@@ -1,0 +1,130 @@
+// The main window: the world map with the status strip below it, the five tool buttons, the
+// one-second clock tick, city picking with its hint, and minimising to the notification area.
+#pragma once
+
+#include <QImage>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "settings/options.h"
+#include "timemodel/zone_list.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+
+namespace Ui {
+class ZonariaForm;
+}
+
+namespace velkaro {
+
+class TFormPersist;
+class THintWindow;
+class TIniStore;
+class TMapPanel;
+class TTrayIcon;
+
+// Opened by the hyperlink label under the map.
+constexpr const char* kHomePageUrl = "https://velkaro.example.org/";
+
+class TZonariaForm : public QWidget {
+    Q_OBJECT
+public:
+    // dataDir holds the two list files and ends with a separator.
+    explicit TZonariaForm(const std::string& dataDir = ProgramDirectory(), QWidget* parent = nullptr);
+    ~TZonariaForm() override;
+
+    // Components, by the names the form gives them.
+    TMapPanel* MapImage = nullptr;
+    QLabel* Image1 = nullptr;
+    QFrame* LinkPanel = nullptr;
+    QLabel* urlLabel = nullptr;
+    QLabel* logoImage = nullptr;
+    QWidget* btnPanel = nullptr;
+    QPushButton* btnTimeConv = nullptr;
+    QPushButton* btnTimeSync = nullptr;
+    QPushButton* btnTimeCalc = nullptr;
+    QPushButton* btnConfigure = nullptr;
+    QPushButton* btnAbout = nullptr;
+    TTrayIcon* TrayIcon = nullptr;
+    QMenu* TrayMenu = nullptr;
+    QAction* Show1 = nullptr;
+    QAction* miTimeCalculator = nullptr;
+    QAction* miTimeConverter = nullptr;
+    QAction* miTimeSynchronizer = nullptr;
+    QAction* Exit1 = nullptr;
+    QTimer Timer;
+    TFormPersist* FormStorage = nullptr;
+    std::unique_ptr<TIniStore> OptionsIni;
+
+    // The window's own state.
+    std::unique_ptr<THintWindow> HintWindow;
+    QImage BackBuffer;
+    const TCity* HoverCity = nullptr;
+    const TCity* SelectedCity = nullptr;
+    TColor LogoBackColor = 0xFFFFFF;
+    bool ListsLoaded = false;
+
+    // Whether minimising may go to the notification area; the desktop's answer by default.
+    std::function<bool()> TrayAvailable;
+    // Called once, after the map has been painted the first time.
+    std::function<void()> OnFirstPaint;
+
+    // Also run after the configuration dialog is accepted.
+    void LayoutStatusStrip();
+    void InvalidateStatusStrip();
+    void UpdateCityHint();
+    void TimerTimer();
+
+    void MapImagePaint();
+    void MapImageMouseMove(int x, int y);
+    void MapImageClick(int x, int y);
+    void StatusTimeLabelMouseMove();
+
+    void btnTimeConvClick();
+    void btnTimeSyncClick();
+    void btnTimeCalcClick();
+    void btnConfigureClick();
+    void btnAboutClick();
+    void TrayIconDblClick();
+    void Show1Click();
+    void Exit1Click();
+
+    void AppMinimize();
+    void AppRestore();
+
+    // The pixel width of the Velkaro area's text for the current options.
+    int VelkaroTextWidth() const;
+    int StripHeightNow() const;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate(const std::string& dataDir);
+    void FormShow();
+    void FormResize();
+    void FormDestroy();
+    void CreateTrayMenu();
+    void SettingsChanged();
+    QFont DisplayFont(uint32_t points, TFontStyles styles) const;
+
+    std::unique_ptr<Ui::ZonariaForm> ui_;
+    QImage map_;
+    QPixmap logo_;
+    bool inTray_ = false;
+    bool painted_ = false;
+};
+
+}  // namespace velkaro

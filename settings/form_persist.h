@@ -1,0 +1,73 @@
+// Remembers where a window was, how large it was and whether it was minimised or maximised,
+// and puts it back there the next time it is shown. It attaches itself to the window through
+// Qt's event filtering, so the window needs no code for it beyond announcing its destruction.
+#pragma once
+
+#include <QEvent>
+#include <QObject>
+#include <QPointer>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace velkaro {
+
+class TIniStore;
+
+using TPersistOptions = uint8_t;
+constexpr TPersistOptions epoState = 1, epoPosition = 2, epoProperties = 4, epoActiveControl = 8,
+                          epoSize = 16;
+
+// Screen coordinates of the window's frame; right and bottom are exclusive.
+struct TBounds {
+    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const TBounds&) const = default;
+};
+
+class TFormPersist : public QObject {
+    Q_OBJECT
+public:
+    // Attaches to the form; the form becomes the owner.
+    explicit TFormPersist(QWidget* form);
+
+    // Sent by a window to itself as the first step of its destruction, so that attached
+    // components can save while the window is still whole.
+    static QEvent::Type FormDestroyEvent();
+    static void AnnounceDestruction(QWidget* form);
+
+    TIniStore* Storage = nullptr;
+    std::string StoragePath;
+    TPersistOptions PersistOptions = epoState | epoPosition | epoSize;
+    bool Active = true;
+    std::function<void()> OnSave;
+    std::function<void()> OnRestore;
+
+    bool TopMost() const { return topMost_; }
+    void SetTopMost(bool value);
+    const TBounds& NormalBounds() const { return normalBounds_; }
+
+    void SavePlacement();
+    void RestorePlacement();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::string FormKey() const;
+    bool IsMainWindow() const;
+    void TrackNormalBounds();
+    void ApplyTopMost();
+
+    QPointer<QWidget> form_;
+    TBounds normalBounds_;
+    bool topMost_ = false;
+    bool destroying_ = false;
+    bool applyingTopMost_ = false;
+    // Set while the form is hidden because it was minimised: showing it again is a restore
+    // from the notification area, not a fresh appearance to be placed.
+    bool hiddenMinimized_ = false;
+};
+
+}  // namespace velkaro

@@ -1,0 +1,36 @@
+// One QApplication for a test program (offscreen platform from the test environment), and a
+// capture of the error and warning boxes in place of the real ones.
+#pragma once
+
+#include <QApplication>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/error_box.h"
+
+namespace velkaro {
+
+inline QApplication& TestApplication() {
+    static int argc = 1;
+    static char name[] = "velkaro-test";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QApplication(argc, argv);
+    return *app;
+}
+
+class TBoxCapture {
+public:
+    TBoxCapture() {
+        FPrevious = SetBoxHandler([this](TBoxKind kind, const std::string& message) {
+            Messages.emplace_back(kind, message);
+        });
+    }
+    ~TBoxCapture() { SetBoxHandler(std::move(FPrevious)); }
+    std::vector<std::pair<TBoxKind, std::string>> Messages;
+
+private:
+    TBoxHandler FPrevious;
+};
+
+}  // namespace velkaro

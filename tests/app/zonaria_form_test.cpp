@@ -1,0 +1,416 @@
+// The main window on the offscreen platform, with the program's data files and a temporary
+// settings folder.
+#include "app/zonaria_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "app/hint_window.h"
+#include "app/map_logic.h"
+#include "app/map_panel.h"
+#include "settings/ini_store.h"
+#include "settings/options.h"
+#include "shell/tray_icon.h"
+#include "tools/about_form.h"
+#include "tests/app/test_app.h"
+#include "tests/settings/temp_config.h"
+
+namespace velkaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Stands in for the desktop's browser.
+class TUrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QUrl Opened;
+public slots:
+    void Open(const QUrl& url) { Opened = url; }
+};
+
+const std::string kDataDir = std::string(VELKARO_BIN_DIR) + "/";
+
+class ZonariaFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestApplication();
+        ZonariaOptions() = TZonariaOptions();
+    }
+    void TearDown() override {
+        form.reset();
+        ZonariaOptions() = TZonariaOptions();
+    }
+    TZonariaForm& Start(const std::string& dir = kDataDir) {
+        form = std::make_unique<TZonariaForm>(dir);
+        return *form;
+    }
+    TZonariaForm& StartShown() {
+        Start();
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        return *form;
+    }
+    static void Settle() {
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    }
+    // A city with no other city near it, so moving around it meets no neighbour.
+    static const TCity& LonelyCity() {
+        for (const auto& c : CityList) {
+            bool alone = true;
+            for (const auto& o : CityList)
+                if (o != c && std::hypot(o->X - c->X, o->Y - c->Y) < 14) alone = false;
+            if (alone) return *c;
+        }
+        throw std::runtime_error("no isolated city in the data");
+    }
+    // A point on the map farther than 20 pixels from every city.
+    static QPoint EmptyMapPoint() {
+        for (int y = 10; y < kMapHeight; y += 7)
+            for (int x = 10; x < kMapWidth; x += 7) {
+                bool far = true;
+                for (const auto& c : CityList)
+                    if (std::hypot(c->X + 2 - x, c->Y - y) < 20) far = false;
+                if (far) return {x, y};
+            }
+        throw std::runtime_error("no empty spot on the map");
+    }
+    QColor StripPixel(int x, int yFromBottom) const {
+        form->MapImage->repaint();
+        return form->BackBuffer.pixelColor(x, form->MapImage->height() - 1 - yFromBottom);
+    }
+
+    TTempConfig config;
+    TBoxCapture boxes;
+    std::unique_ptr<TZonariaForm> form;
+};
+
+TEST_F(ZonariaFormTest, StartsWithTheListsTheLayoutAndThePrompt) {
+    TZonariaForm& f = StartShown();
+    EXPECT_TRUE(f.ListsLoaded);
+    EXPECT_FALSE(CityList.empty());
+    EXPECT_TRUE(boxes.Messages.empty());
+    EXPECT_EQ(f.windowTitle(), "Velkaro -- The World Business Internet Time Map");
+    // 8-point fonts at 96 dpi: the logo's 31 pixels decide the strip, the client stays 530 x 300.
+    EXPECT_EQ(f.size(), QSize(530, 300));
+    EXPECT_EQ(f.MapImage->geometry(), QRect(0, 0, 530, 279));
+    EXPECT_EQ(f.LinkPanel->geometry(), QRect(0, 248, 120, 31));
+    EXPECT_EQ(f.BackBuffer.size(), QSize(530, 279));
+    EXPECT_FALSE(f.Image1->isVisible());
+
+    const QStringList captions = {"Time Converter", "Time Synchronizer", "Time Calculator", "Configure", "About ..."};
+    const QPushButton* buttons[] = {f.btnTimeConv, f.btnTimeSync, f.btnTimeCalc, f.btnConfigure, f.btnAbout};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(buttons[i]->text(), captions[i]);
+        EXPECT_EQ(buttons[i]->geometry(), QRect(106 * i, 0, 106, 21));
+        EXPECT_EQ(buttons[i]->focusPolicy(), Qt::NoFocus);
+        EXPECT_TRUE(buttons[i]->isFlat());
+    }
+    EXPECT_EQ(f.btnPanel->geometry(), QRect(0, 279, 530, 21));
+    EXPECT_EQ(f.urlLabel->toolTip(), "Marovia Time Home Page");
+
+    // The strip: prompt in the city area on black, Velkaro time on blue, logo area white.
+    EXPECT_EQ(CityStripText(f.SelectedCity, ZonariaOptions().StatusTimeFormat, UtcNow()), kPromptText);
+    EXPECT_EQ(StripPixel(300, 0), QColor(0, 0, 0));
+    EXPECT_EQ(StripPixel(528, 0), QColor(0, 0, 255));
+    EXPECT_EQ(StripPixel(2, 0), QColor(255, 255, 255));
+}
+
+TEST_F(ZonariaFormTest, MissingListShowsItsErrorAndEndsTheProgram) {
+    struct Case {
+        const char* present;
+        const char* message;
+    } cases[] = {{"azones.lst", "The list of cities not found. Velkaro can't continue."},
+                 {"acities.lst", "The list of time zones not found. Velkaro can't continue."}};
+    for (const Case& c : cases) {
+        const fs::path dir = fs::path(config.File()).parent_path().parent_path() / "data";
+        fs::create_directories(dir);
+        fs::remove(dir / "acities.lst");
+        fs::remove(dir / "azones.lst");
+        fs::copy_file(kDataDir + c.present, dir / c.present);
+        boxes.Messages.clear();
+
+        TZonariaForm& f = Start(dir.string() + "/");
+        EXPECT_FALSE(f.ListsLoaded);
+        ASSERT_EQ(boxes.Messages.size(), 1u);
+        EXPECT_EQ(boxes.Messages[0].first, TBoxKind::bkError);
+        EXPECT_EQ(boxes.Messages[0].second, c.message);
+        // The tick does nothing without the lists.
+        f.TimerTimer();
+        EXPECT_EQ(f.TrayIcon->Hint(), "");
+        // The loop ends as soon as it starts.
+        QTimer failsafe;
+        failsafe.setSingleShot(true);
+        QObject::connect(&failsafe, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        failsafe.start(5000);
+        EXPECT_EQ(QCoreApplication::exec(), 0);
+        form.reset();
+        ClearLists();
+    }
+}
+
+TEST_F(ZonariaFormTest, PointingAtACityShowsItsHint) {
+    TZonariaForm& f = StartShown();
+    const TCity& city = LonelyCity();
+    struct Case {
+        int dx, dy;
+        bool shown;
+    } cases[] = {{0, 0, true}, {5, 0, true}, {0, -5, true}, {-3, 4, true}, {6, 0, false}, {0, 6, false}};
+    for (const Case& c : cases) {
+        const QPoint at(city.X + 2 + c.dx, city.Y + c.dy);
+        QTest::mouseMove(f.MapImage, EmptyMapPoint());
+        Settle();
+        QTest::mouseMove(f.MapImage, at);
+        Settle();
+        EXPECT_EQ(f.HintWindow->isVisible(), c.shown) << c.dx << "," << c.dy;
+        EXPECT_EQ(f.HoverCity == &city, c.shown);
+        if (!c.shown) continue;
+        const QString prefix = QString::fromLatin1(city.Name) + ": ";
+        EXPECT_TRUE(f.HintWindow->Text().startsWith(prefix)) << f.HintWindow->Text().toStdString();
+        EXPECT_GT(f.HintWindow->Text().size(), prefix.size());
+        // Left edge at the pointer, bottom edge four pixels above it.
+        const QPoint s = f.MapImage->mapToGlobal(at);
+        EXPECT_EQ(f.HintWindow->geometry().left(), s.x());
+        EXPECT_EQ(f.HintWindow->geometry().bottom() + 1, s.y() - 4);
+    }
+    // Moving off every city hides it.
+    QTest::mouseMove(f.MapImage, EmptyMapPoint());
+    Settle();
+    EXPECT_FALSE(f.HintWindow->isVisible());
+    EXPECT_EQ(f.HoverCity, nullptr);
+}
+
+TEST_F(ZonariaFormTest, ButtonsHideTheHintAndTheTickBringsItBack) {
+    TZonariaForm& f = StartShown();
+    const TCity& city = LonelyCity();
+    f.MapImageMouseMove(city.X + 2, city.Y);
+    ASSERT_TRUE(f.HintWindow->isVisible());
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(f.btnConfigure, &enter);
+    EXPECT_FALSE(f.HintWindow->isVisible());
+    EXPECT_EQ(f.HoverCity, &city);
+
+    // The tick shows it again, at the same place, with the text of the current format.
+    const QRect where = f.HintWindow->geometry();
+    ZonariaOptions().HintTimeFormat = "'fixed text'";
+    f.TimerTimer();
+    EXPECT_TRUE(f.HintWindow->isVisible());
+    EXPECT_EQ(f.HintWindow->geometry(), where);
+    EXPECT_EQ(f.HintWindow->Text(), QString::fromLatin1(CityHintText(city, "'fixed text'", UtcNow())));
+}
+
+TEST_F(ZonariaFormTest, ClickingSelectsAndClearsTheCity) {
+    TZonariaForm& f = StartShown();
+    const TCity& city = LonelyCity();
+    ZonariaOptions().StatusColor = 0x00FF00;  // green city area, to see the repaint
+
+    QTest::mouseClick(f.MapImage, Qt::LeftButton, {}, QPoint(city.X + 2, city.Y));
+    EXPECT_EQ(f.SelectedCity, &city);
+    Settle();
+    EXPECT_EQ(StripPixel(300, 0), QColor(0, 255, 0));
+
+    QTest::mouseClick(f.MapImage, Qt::LeftButton, {}, EmptyMapPoint());
+    EXPECT_EQ(f.SelectedCity, nullptr);
+    EXPECT_EQ(CityStripText(f.SelectedCity, "DD xx", UtcNow()), kPromptText);
+}
+
+TEST_F(ZonariaFormTest, VelkaroBoxWidensWithItsFontSize) {
+    TZonariaForm& f = StartShown();
+    auto blueLeft = [&] {
+        f.MapImage->repaint();
+        int x = f.MapImage->width() - 1;
+        while (x > 0 && f.BackBuffer.pixelColor(x - 1, f.MapImage->height() - 1) == QColor(0, 0, 255)) --x;
+        return x;
+    };
+    const int narrow = f.VelkaroTextWidth();
+    const int left8 = blueLeft();
+    EXPECT_EQ(left8, 530 - narrow - 8);
+
+    ZonariaOptions().MVTFontSize = 16;
+    f.LayoutStatusStrip();
+    Settle();
+    EXPECT_GT(f.VelkaroTextWidth(), narrow);
+    EXPECT_LT(blueLeft(), left8);
+    // A larger font makes the strip, and so the window, taller.
+    EXPECT_GT(f.height(), 300);
+    EXPECT_EQ(f.LinkPanel->height(), f.height() - 248 - 21);
+}
+
+TEST_F(ZonariaFormTest, TickRepaintsTheStripAndSetsTheIconHint) {
+    TZonariaForm& f = StartShown();
+    ZonariaOptions().MVTFormat = 3;
+    ZonariaOptions().StatusColor = 0x0000FF;  // red city area from the next repaint on
+    Settle();
+    const int y = f.MapImage->height() - 1;
+    EXPECT_EQ(f.BackBuffer.pixelColor(300, y), QColor(0, 0, 0));
+
+    f.TimerTimer();
+    Settle();  // the loop paints what the tick invalidated
+    EXPECT_EQ(f.BackBuffer.pixelColor(300, y), QColor(255, 0, 0));
+
+    const std::string hint = f.TrayIcon->Hint();
+    ASSERT_GE(hint.size(), 14u);
+    EXPECT_EQ(hint[0], '@');
+    EXPECT_EQ(hint.substr(10, 4), "    ") << hint;  // "@1234 d123" then four blanks
+}
+
+TEST_F(ZonariaFormTest, TrayMenuItems) {
+    TZonariaForm& f = Start();
+    QStringList texts;
+    for (QAction* a : f.TrayMenu->actions()) texts << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(texts, (QStringList{"&Show", "-", "Time Calculator", "Time Converter", "Time Synchronizer", "-", "&Exit"}));
+    EXPECT_EQ(f.TrayMenu->defaultAction(), f.Show1);
+    EXPECT_EQ(f.TrayIcon->PopupMenu(), f.TrayMenu);
+    EXPECT_FALSE(f.TrayIcon->Enabled());
+}
+
+TEST_F(ZonariaFormTest, MinimisingGoesToTheNotificationAreaAndShowComesBack) {
+    TZonariaForm& f = StartShown();
+    f.TrayAvailable = [] { return true; };
+    f.showMinimized();
+    Settle();
+    EXPECT_TRUE(f.TrayIcon->Enabled());
+    EXPECT_FALSE(f.isVisible());
+
+    f.Show1->trigger();
+    Settle();
+    EXPECT_FALSE(f.TrayIcon->Enabled());
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_FALSE(f.isMinimized());
+
+    // A double click on the icon runs "&Show" as well.
+    f.showMinimized();
+    Settle();
+    ASSERT_TRUE(f.TrayIcon->Enabled());
+    f.TrayIcon->Mouse(TTrayMouse::tmLeftDblClick, 0, 0);
+    Settle();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_FALSE(f.TrayIcon->Enabled());
+}
+
+TEST_F(ZonariaFormTest, WhenTheNotificationAreaGoesTheWindowReturnsToTheTaskBar) {
+    TZonariaForm& f = StartShown();
+    bool area = true;
+    f.TrayAvailable = [&area] { return area; };
+    f.showMinimized();
+    Settle();
+    ASSERT_FALSE(f.isVisible());
+    area = false;  // the panel ended
+    f.TimerTimer();
+    Settle();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(f.isMinimized());
+    area = true;  // it is back: the icon is put there again and stays while minimised
+    f.TimerTimer();
+    EXPECT_TRUE(f.TrayIcon->IconAdded());
+    f.showNormal();
+    Settle();
+    EXPECT_FALSE(f.TrayIcon->Enabled());  // restored from the task bar: no icon
+}
+
+TEST_F(ZonariaFormTest, WithoutANotificationAreaMinimisingKeepsTheWindowReachable) {
+    TZonariaForm& f = StartShown();
+    f.TrayAvailable = [] { return false; };
+    f.showMinimized();
+    Settle();
+    EXPECT_FALSE(f.TrayIcon->Enabled());
+    EXPECT_TRUE(f.isVisible());  // still on the task bar
+}
+
+TEST_F(ZonariaFormTest, PlacementIsSavedAndRestored) {
+    QSize frame;
+    {
+        TZonariaForm& f = StartShown();
+        EXPECT_TRUE(f.OptionsIni->KeyExists("\\ZonariaForm"));  // created on the first show
+        f.move(123, 45);
+        Settle();
+        frame = f.frameGeometry().size();
+        form.reset();
+    }
+    TIniStore store(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
+    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Left", -1), 123);
+    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Top", -1), 45);
+    // The window's outer size, frame included.
+    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Width", -1), frame.width());
+    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Height", -1), frame.height());
+    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "State", -1), 0);
+    {
+        TZonariaForm& f = StartShown();
+        EXPECT_EQ(f.pos(), QPoint(123, 45));
+        // Closed while minimised (no notification area here): the next start is minimised.
+        f.TrayAvailable = [] { return false; };
+        f.showMinimized();
+        Settle();
+        form.reset();
+    }
+    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "State", -1), 1);
+    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Left", -1), 123);  // normal bounds, not the icon's
+    {
+        TZonariaForm& f = Start();
+        f.TrayAvailable = [] { return false; };
+        f.show();
+        Settle();
+        EXPECT_TRUE(f.isMinimized());
+    }
+}
+
+TEST_F(ZonariaFormTest, TheThreeFixedColoursComeBackAfterARestart) {
+    {
+        Start();
+        ZonariaOptions().MVTColor = 0x123456;
+        ZonariaOptions().MVTFontColor = 0x654321;
+        ZonariaOptions().StatusFontColor = 0x111111;
+        ZonariaOptions().StatusColor = 0x222222;
+        form.reset();
+    }
+    ZonariaOptions() = TZonariaOptions();
+    Start();
+    EXPECT_EQ(ZonariaOptions().MVTColor, 0xFF0000u);
+    EXPECT_EQ(ZonariaOptions().MVTFontColor, 0x00FFFFu);
+    EXPECT_EQ(ZonariaOptions().StatusFontColor, 0xFFFFFFu);
+    EXPECT_EQ(ZonariaOptions().StatusColor, 0x222222u);  // the others are as saved
+}
+
+TEST_F(ZonariaFormTest, AboutButtonShowsTheAboutBoxModally) {
+    TZonariaForm& f = StartShown();
+    QString version, title;
+    bool closed = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<TAboutForm*>(QApplication::activeModalWidget());
+        if (!box) return;
+        title = box->windowTitle();
+        if (auto* label = box->findChild<QLabel*>("VersionLabel")) version = label->text();
+        QTest::mouseClick(box->findChild<QPushButton*>("CloseButton"), Qt::LeftButton);
+        closed = true;
+    });
+    QTest::mouseClick(f.btnAbout, Qt::LeftButton);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(title, "About");
+    EXPECT_EQ(version, "Version 1.18");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(ZonariaFormTest, HyperlinkOpensTheHomePage) {
+    TUrlCatcher catcher;
+    QDesktopServices::setUrlHandler("https", &catcher, "Open");
+    TZonariaForm& f = StartShown();
+    QTest::mouseClick(f.urlLabel, Qt::LeftButton, {}, QPoint(60, 15));
+    QDesktopServices::unsetUrlHandler("https");
+    EXPECT_EQ(catcher.Opened, QUrl(kHomePageUrl));
+}
+
+}  // namespace
+}  // namespace velkaro
+
+#include "zonaria_form_test.moc"

@@ -1,0 +1,213 @@
+// The placement keeper on a window of the offscreen platform, storing in a temporary folder.
+#include "settings/form_persist.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QTest>
+#include <memory>
+#include <optional>
+
+#include "settings/ini_store.h"
+#include "temp_config.h"
+
+namespace velkaro {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "persist-test";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QApplication(argc, argv);
+    return *app;
+}
+
+const std::string kKey = "\\TestForm";
+
+class FormPersistTest : public ::testing::Test {
+protected:
+    void SetUp() override { App(); }
+
+    // A main window with its keeper, storing through `store`.
+    std::unique_ptr<QWidget> MakeForm() {
+        auto form = std::make_unique<QWidget>();
+        form->setObjectName("TestForm");
+        form->resize(300, 200);
+        keeper = new TFormPersist(form.get());
+        keeper->Storage = &store;
+        return form;
+    }
+    static void Settle() {
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    }
+    void Write(const std::string& name, int32_t value) { store.WriteInteger(kKey, name, value); }
+    int32_t Read(const std::string& name) { return store.ReadInteger(kKey, name, -12345); }
+
+    TTempConfig config;
+    TIniStore store{rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria"};
+    TFormPersist* keeper = nullptr;
+};
+
+TEST_F(FormPersistTest, FirstShowCreatesTheEmptyKey) {
+    auto form = MakeForm();
+    EXPECT_FALSE(store.KeyExists(kKey));
+    form->show();
+    EXPECT_TRUE(store.KeyExists(kKey));
+    TStringList values;
+    store.EnumValues(kKey, values);
+    EXPECT_TRUE(values.empty());
+}
+
+TEST_F(FormPersistTest, SavesOnHideAndOnDestructionInTableOrder) {
+    auto form = MakeForm();
+    form->show();
+    form->move(40, 50);
+    Settle();
+    const QRect frame = form->frameGeometry();
+    form->hide();
+    TStringList names;
+    store.EnumValues(kKey, names);
+    EXPECT_EQ(names, (TStringList{"State", "Topmost", "Width", "Height", "Left", "Top"}));
+    EXPECT_EQ(Read("State"), 0);
+    EXPECT_EQ(Read("Topmost"), 0);
+    EXPECT_EQ(Read("Left"), frame.left());
+    EXPECT_EQ(Read("Top"), frame.top());
+    EXPECT_EQ(Read("Width"), frame.width());
+    EXPECT_EQ(Read("Height"), frame.height());
+
+    store.DeleteEntry(kKey, "");
+    TFormPersist::AnnounceDestruction(form.get());
+    EXPECT_EQ(Read("Left"), frame.left());
+    // The store's current key is as it was.
+    EXPECT_EQ(store.CurrentKey(), "\\");
+}
+
+TEST_F(FormPersistTest, RestoresPositionAndSizeOnShow) {
+    Write("Left", 70);
+    Write("Top", 80);
+    Write("Width", 254);
+    Write("Height", 154);
+    auto form = MakeForm();
+    form->show();
+    Settle();
+    EXPECT_EQ(form->frameGeometry(), QRect(70, 80, 254, 154));
+    EXPECT_EQ(keeper->NormalBounds(), (TBounds{70, 80, 70 + 254, 80 + 154}));
+}
+
+TEST_F(FormPersistTest, IncompleteOrNegativeValuesAreIgnoredAndOffScreenIsKept) {
+    struct Case {
+        std::vector<std::pair<const char*, int32_t>> values;
+        std::optional<QPoint> pos;  // none: where the window system puts it
+        QSize frameSize;            // empty: the form's own size
+    } cases[] = {
+        {{{"Width", 400}, {"Left", 15}}, std::nullopt, {}},                  // halves missing: nothing
+        {{{"Width", -5}, {"Height", 100}}, std::nullopt, {}},                // negative width
+        {{{"Left", -5000}, {"Top", -4000}}, QPoint(-5000, -4000), {}},       // off every screen
+        {{{"Width", 200}, {"Height", 120}, {"Top", 9}}, std::nullopt, {200, 120}},  // size only
+    };
+    for (const Case& c : cases) {
+        store.DeleteEntry(kKey, "");
+        for (const auto& [name, value] : c.values) Write(name, value);
+        auto form = MakeForm();
+        form->show();
+        Settle();
+        const QSize margins = form->frameGeometry().size() - form->size();
+        if (c.pos) {
+            // Not pulled back onto a screen. (The offscreen platform's pretend frame may shift
+            // the window by its two-pixel border, so compare loosely.)
+            EXPECT_NEAR(form->frameGeometry().left(), c.pos->x(), 2);
+            EXPECT_NEAR(form->frameGeometry().top(), c.pos->y(), 2);
+        }
+        EXPECT_EQ(form->frameGeometry().size(), c.frameSize.isEmpty() ? QSize(300, 200) + margins : c.frameSize);
+    }
+}
+
+TEST_F(FormPersistTest, MaximisedKeepsThePositionFromBefore) {
+    auto form = MakeForm();
+    form->show();
+    form->move(33, 44);
+    Settle();
+    const TBounds normal = keeper->NormalBounds();
+    form->showMaximized();
+    Settle();
+    ASSERT_TRUE(form->isMaximized());
+    EXPECT_EQ(keeper->NormalBounds(), normal);
+    keeper->SavePlacement();
+    EXPECT_EQ(Read("State"), 2);
+    EXPECT_EQ(Read("Left"), normal.Left);
+    EXPECT_EQ(Read("Top"), normal.Top);
+}
+
+TEST_F(FormPersistTest, StoredStatesComeBack) {
+    Write("State", 1);
+    {
+        auto form = MakeForm();
+        form->show();
+        Settle();
+        EXPECT_TRUE(form->isMinimized());
+        form->hide();
+        EXPECT_EQ(Read("State"), 1);
+    }
+    Write("State", 2);
+    auto form = MakeForm();
+    form->show();
+    Settle();
+    EXPECT_TRUE(form->isMaximized());
+}
+
+TEST_F(FormPersistTest, ShowingAgainAfterHidingMinimisedDoesNotReplace) {
+    auto form = MakeForm();
+    form->show();
+    form->move(10, 20);
+    Settle();
+    form->showMinimized();
+    form->hide();  // into the notification area
+    EXPECT_EQ(Read("State"), 1);
+    form->showNormal();  // back from it: stays normal, where it was
+    Settle();
+    EXPECT_FALSE(form->isMinimized());
+    EXPECT_EQ(form->frameGeometry().topLeft(), QPoint(10, 20));
+}
+
+TEST_F(FormPersistTest, TopmostIsStoredAndApplied) {
+    Write("Topmost", 1);
+    auto form = MakeForm();
+    form->show();
+    Settle();
+    EXPECT_TRUE(keeper->TopMost());
+    EXPECT_TRUE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(form->isVisible());
+    keeper->SetTopMost(false);
+    EXPECT_FALSE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(form->isVisible());
+    keeper->SavePlacement();
+    EXPECT_EQ(Read("Topmost"), 0);
+}
+
+TEST_F(FormPersistTest, NothingHappensWhenInactiveOrWithoutAStore) {
+    auto form = MakeForm();
+    keeper->Active = false;
+    form->show();
+    form->hide();
+    EXPECT_FALSE(store.KeyExists(kKey));
+    keeper->Active = true;
+    keeper->Storage = nullptr;
+    form->show();
+    form->hide();
+    EXPECT_FALSE(store.KeyExists(kKey));
+}
+
+TEST_F(FormPersistTest, OtherFormsTakeTheStoredWindowState) {
+    Write("State", 2);
+    QDialog dialog;
+    dialog.setObjectName("TestForm");
+    auto* k = new TFormPersist(&dialog);
+    k->Storage = &store;
+    dialog.show();
+    Settle();
+    EXPECT_TRUE(dialog.isMaximized());
+}
+
+}  // namespace
+}  // namespace velkaro

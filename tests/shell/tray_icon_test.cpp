@@ -1,0 +1,93 @@
+// The icon over Qt's notification-area support, driven by simulated mouse actions.
+#include "shell/tray_icon.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+
+namespace velkaro {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "tray-test";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QApplication(argc, argv);
+    return *app;
+}
+
+class TrayIconTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        show = menu.addAction("&Show");
+        menu.setDefaultAction(show);
+        QObject::connect(show, &QAction::triggered, [this] { ++shows; });
+        icon.SetPopupMenu(&menu);
+        icon.OnDblClick = [this] { ++dblClicks; };
+    }
+    QApplication& app = App();  // before any widget member
+    QMenu menu;
+    QAction* show = nullptr;
+    TTrayIcon icon;
+    int shows = 0, dblClicks = 0;
+};
+
+TEST_F(TrayIconTest, HintIsCutTo63Characters) {
+    icon.SetHint(std::string(70, 'x'));
+    EXPECT_EQ(icon.Hint().size(), 70u);
+    EXPECT_EQ(icon.ShownTip(), QString(63, 'x'));
+}
+
+TEST_F(TrayIconTest, EnablingAddsAndDisablingRemoves) {
+    icon.SetEnabled(false);  // never shown: nothing happens
+    EXPECT_FALSE(icon.IconAdded());
+    icon.SetEnabled(true);
+    EXPECT_TRUE(icon.IconAdded());
+    icon.SetEnabled(false);
+    EXPECT_FALSE(icon.IconAdded());
+    // The notification area coming back while there is no icon adds none.
+    icon.NotificationAreaReturned();
+    EXPECT_FALSE(icon.IconAdded());
+}
+
+TEST_F(TrayIconTest, NotificationAreaReturningAddsTheIconAgain) {
+    icon.SetEnabled(true);
+    icon.NotificationAreaReturned();
+    EXPECT_TRUE(icon.IconAdded());
+}
+
+TEST_F(TrayIconTest, DoubleClickRunsShowNotTheHandler) {
+    icon.SetEnabled(true);
+    icon.Mouse(TTrayMouse::tmLeftDown, 1, 1);
+    icon.Mouse(TTrayMouse::tmLeftUp, 1, 1);
+    EXPECT_TRUE(icon.ClickPending());
+    icon.Mouse(TTrayMouse::tmLeftDblClick, 1, 1);
+    EXPECT_FALSE(icon.ClickPending());
+    EXPECT_EQ(shows, 1);
+    EXPECT_EQ(dblClicks, 0);
+}
+
+TEST_F(TrayIconTest, RightClickShowsTheMenuButNotWhileAModalDialogIsOpen) {
+    icon.SetEnabled(true);
+    icon.Mouse(TTrayMouse::tmRightDown, 5, 5);
+    icon.Mouse(TTrayMouse::tmRightUp, 5, 5);
+    EXPECT_TRUE(menu.isVisible());
+    menu.hide();
+
+    QDialog dialog;
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    ASSERT_NE(QApplication::activeModalWidget(), nullptr);
+    icon.Mouse(TTrayMouse::tmRightDown, 5, 5);
+    icon.Mouse(TTrayMouse::tmRightUp, 5, 5);
+    EXPECT_FALSE(menu.isVisible());
+    icon.Mouse(TTrayMouse::tmLeftDblClick, 5, 5);
+    EXPECT_EQ(shows, 0);
+    dialog.hide();
+}
+
+}  // namespace
+}  // namespace velkaro

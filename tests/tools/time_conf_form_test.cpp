@@ -1,0 +1,138 @@
+// The configuration dialog driven through its widgets.
+#include "tools/time_conf_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "ui_time_conf_form.h"
+#include "widgets/color_combo_box.h"
+
+namespace velkaro {
+namespace {
+
+class ConfFormTest : public ::testing::Test {
+protected:
+    // The dialog's Apply edits the program's one options object; each test starts it afresh.
+    void SetUp() override { ZonariaOptions() = TZonariaOptions(); }
+    void TearDown() override { ZonariaOptions() = TZonariaOptions(); }
+    const TDateTime opened = EncodeDateTime(2006, 5, 3, 17, 12, 5);
+};
+
+TEST_F(ConfFormTest, OpensOnTheFirstPageWithItsLists) {
+    TTimeConfForm form(opened);
+    auto& ui = form.Form();
+    EXPECT_EQ(form.windowTitle(), "Configure Time Map");
+    EXPECT_EQ(form.size(), QSize(361, 179));
+    EXPECT_EQ(form.pos(), QPoint(329, 320));
+    EXPECT_EQ(ui.Pages->currentWidget(), ui.MVTPage);
+    EXPECT_EQ(ui.Pages->tabText(1), "TimeZone Time");
+    EXPECT_EQ(ui.TZTFontSizeCombo->count(), 8);
+    EXPECT_EQ(ui.MVTFormatCombo->itemText(2), "@1234 d123 y000");
+    EXPECT_EQ(ui.HintFormatCombo->itemText(5), "Wed, 03 May, 2006 17:12:05");
+    // The defaults match no pattern, so the first one shows.
+    EXPECT_EQ(ui.TZTFormatCombo->currentIndex(), 0);
+    EXPECT_EQ(ui.HintFormatCombo->currentIndex(), 0);
+    EXPECT_TRUE(ui.btnOK->isDefault());
+    EXPECT_EQ(ui.btnOK->text(), "O&K");
+}
+
+TEST_F(ConfFormTest, PatternInForceIsPreselected) {
+    ZonariaOptions().HintTimeFormat = TimeFormatPatterns[6];
+    TTimeConfForm form(opened);
+    EXPECT_EQ(form.Form().HintFormatCombo->currentIndex(), 6);
+    EXPECT_EQ(form.Form().TZTFormatCombo->currentIndex(), 0);
+}
+
+TEST_F(ConfFormTest, LoadShowsTheOptions) {
+    TZonariaOptions o;
+    o.MVTColor = 0xFF0000;
+    o.HintFontColor = 0x123456;
+    o.StatusFontSize = 13;
+    o.HintFontSize = 14;
+    o.StatusFontStyle = fsBold | fsStrikeOut;
+    o.MVTFormat = 3;
+    TTimeConfForm form(opened);
+    form.LoadFromOptions(o);
+    auto& ui = form.Form();
+    EXPECT_EQ(ui.MVTBoxCC->currentText(), "Blue");
+    EXPECT_EQ(ui.HintTextCC->SelectedColor(), 0x123456u);
+    EXPECT_EQ(ui.HintBoxCC->currentText(), "Tooltip Background");
+    EXPECT_EQ(ui.TZTFontSizeCombo->currentIndex(), -1);
+    EXPECT_EQ(ui.HintFontSizeCombo->currentText(), "14");
+    EXPECT_TRUE(ui.TZTBoldCB->isChecked());
+    EXPECT_FALSE(ui.TZTItalicCB->isChecked());
+    EXPECT_FALSE(ui.MVTBoldCB->isChecked());
+    EXPECT_EQ(ui.MVTFormatCombo->currentIndex(), 3);
+}
+
+TEST_F(ConfFormTest, OkWithoutChangesStoresTheFirstPatternAndKeepsSize13) {
+    TZonariaOptions o;
+    o.StatusFontSize = 13;
+    TTimeConfForm form(opened);
+    form.LoadFromOptions(o);
+    form.show();
+    QTest::mouseClick(form.Form().btnOK, Qt::LeftButton);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    form.StoreToOptions(o);
+    EXPECT_EQ(o.StatusTimeFormat, "m.d.yy h:MM:SS TT");
+    EXPECT_EQ(o.HintTimeFormat, "m.d.yy h:MM:SS TT");
+    EXPECT_EQ(o.StatusFontSize, 13u);
+}
+
+TEST_F(ConfFormTest, ApplyStoresAtOnceAndCancelKeepsIt) {
+    ZonariaOptions().HintFontStyle = fsBold;
+    TTimeConfForm form(opened);
+    form.LoadFromOptions(ZonariaOptions());
+    int applied = 0;
+    QObject::connect(&form, &TTimeConfForm::Applied, [&] {
+        ++applied;
+        EXPECT_EQ(ZonariaOptions().HintFontStyle, 0) << "stored before the signal";
+    });
+    form.show();
+    auto& ui = form.Form();
+    ui.Pages->setCurrentWidget(ui.HintPage);
+    QTest::mouseClick(ui.HintBoldCB, Qt::LeftButton, {}, QPoint(5, ui.HintBoldCB->height() / 2));
+    ASSERT_FALSE(ui.HintBoldCB->isChecked());
+    ui.HintFontSizeCombo->setCurrentIndex(7);
+    QTest::mouseClick(ui.ApplyBtn, Qt::LeftButton);
+    EXPECT_EQ(applied, 1);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(ZonariaOptions().HintFontStyle, 0);
+    EXPECT_EQ(ZonariaOptions().HintFontSize, 14u);
+
+    ui.HintFontSizeCombo->setCurrentIndex(0);
+    QTest::mouseClick(ui.btnCancel, Qt::LeftButton);
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(ZonariaOptions().HintFontSize, 14u);
+}
+
+TEST_F(ConfFormTest, EnterIsOkAndEscapeIsCancel) {
+    for (auto [key, result] : {std::pair{Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Escape, QDialog::Rejected}}) {
+        TTimeConfForm form(opened);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        form.Form().MVTFontSizeCombo->setFocus();
+        QTest::keyClick(form.Form().MVTFontSizeCombo, key);
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(form.result(), result);
+    }
+}
+
+TEST_F(ConfFormTest, ControlsCarryAccessibleNames) {
+    TTimeConfForm form(opened);
+    for (QWidget* w : form.findChildren<QWidget*>()) {
+        if (qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w)) {
+            EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace velkaro

@@ -1,0 +1,138 @@
+#include "tools/time_conf.h"
+
+#include <gtest/gtest.h>
+
+namespace velkaro {
+namespace {
+
+// What the dialog does with the options between opening and OK, without the widgets.
+TZonariaOptions OpenAndAccept(const TZonariaOptions& before, void (*edit)(TConfState&) = nullptr) {
+    TConfState state;
+    PresetPatternIndexes(state, before);
+    LoadFromOptions(state, before);
+    if (edit) edit(state);
+    TZonariaOptions after = before;
+    StoreToOptions(state, after);
+    return after;
+}
+
+TEST(TimeConfTest, FixedLists) {
+    EXPECT_EQ(FontSizeItems(), (std::vector<std::string>{"6", "7", "8", "9", "10", "11", "12", "14"}));
+    EXPECT_EQ(MVTFormatItems().size(), 4u);
+    EXPECT_EQ(FontSizeIndex(8), 2);
+    EXPECT_EQ(FontSizeIndex(14), 7);
+    EXPECT_EQ(FontSizeIndex(13), -1);
+    EXPECT_EQ(FontSizeIndex(0), -1);
+}
+
+TEST(TimeConfTest, PatternListShowsExamplesOfOneMoment) {
+    std::vector<std::string> examples = PatternExamples(EncodeDateTime(2006, 5, 3, 17, 12, 5));
+    ASSERT_EQ(examples.size(), 8u);
+    EXPECT_EQ(examples[0], "5/3/2006 5:12:05 PM");
+    EXPECT_EQ(examples[3], "03/05/2006 17:12:05");
+    EXPECT_EQ(examples[5], "Wed, 03 May, 2006 17:12:05");
+    EXPECT_EQ(examples[7], "Wednesday, 03 May, 2006 5:12:05 PM");
+}
+
+TEST(TimeConfTest, PatternIndexMatchesExactly) {
+    EXPECT_EQ(PatternIndex("dd.mm.yy HH:MM:SS"), 3);
+    EXPECT_EQ(PatternIndex("ww, dd mmmm, yy h:MM:SS TT"), 7);
+    EXPECT_EQ(PatternIndex("D x"), 0);
+    EXPECT_EQ(PatternIndex("DD.MM.YY HH:MM:SS"), 0);
+    EXPECT_EQ(PatternIndex(""), 0);
+}
+
+TEST(TimeConfTest, DefaultsBecomeTheFirstPatternAfterOk) {
+    TZonariaOptions defaults;
+    TZonariaOptions after = OpenAndAccept(defaults);
+    EXPECT_EQ(after.StatusTimeFormat, "m.d.yy h:MM:SS TT");
+    EXPECT_EQ(after.HintTimeFormat, "m.d.yy h:MM:SS TT");
+    EXPECT_EQ(after.MVTFormat, 0);
+    EXPECT_EQ(after.MVTFontSize, 8u);
+    EXPECT_EQ(after.HintColor, clInfoBk);
+}
+
+TEST(TimeConfTest, ListedPatternsAreKept) {
+    TZonariaOptions o;
+    o.StatusTimeFormat = TimeFormatPatterns[5];
+    o.HintTimeFormat = TimeFormatPatterns[2];
+    TZonariaOptions after = OpenAndAccept(o);
+    EXPECT_EQ(after.StatusTimeFormat, TimeFormatPatterns[5]);
+    EXPECT_EQ(after.HintTimeFormat, TimeFormatPatterns[2]);
+}
+
+TEST(TimeConfTest, SizeOutsideTheListSurvivesOk) {
+    TZonariaOptions o;
+    o.StatusFontSize = 13;
+    o.HintFontSize = 0;
+    o.MVTFontSize = 14;
+    TConfState state;
+    LoadFromOptions(state, o);
+    EXPECT_EQ(state.TZT.SizeIndex, -1);
+    TZonariaOptions after = OpenAndAccept(o);
+    EXPECT_EQ(after.StatusFontSize, 13u);
+    EXPECT_EQ(after.HintFontSize, 0u);
+    EXPECT_EQ(after.MVTFontSize, 14u);
+    after = OpenAndAccept(o, [](TConfState& s) { s.TZT.SizeIndex = 0; });
+    EXPECT_EQ(after.StatusFontSize, 6u);
+}
+
+TEST(TimeConfTest, StyleFlagsMapToTheThreeBoxes) {
+    for (int styles = 0; styles < 16; ++styles) {
+        TZonariaOptions o;
+        o.MVTFontStyle = TFontStyles(styles);
+        o.StatusFontStyle = TFontStyles(styles);
+        o.HintFontStyle = TFontStyles(styles);
+        TConfState state;
+        LoadFromOptions(state, o);
+        for (const TConfPage* page : {&state.MVT, &state.TZT, &state.Hint}) {
+            EXPECT_EQ(page->Bold, bool(styles & fsBold)) << styles;
+            EXPECT_EQ(page->Italic, bool(styles & fsItalic)) << styles;
+            EXPECT_EQ(page->Underline, bool(styles & fsUnderline)) << styles;
+        }
+        // Strike-out has no box and is dropped on the way back.
+        TZonariaOptions after = OpenAndAccept(o);
+        EXPECT_EQ(after.MVTFontStyle, styles & 7);
+        EXPECT_EQ(after.StatusFontStyle, styles & 7);
+        EXPECT_EQ(after.HintFontStyle, styles & 7);
+    }
+    TZonariaOptions after = OpenAndAccept(TZonariaOptions(), [](TConfState& s) {
+        s.Hint.Italic = true;
+        s.TZT.Underline = true;
+    });
+    EXPECT_EQ(after.HintFontStyle, fsItalic);
+    EXPECT_EQ(after.StatusFontStyle, fsUnderline);
+    EXPECT_EQ(after.MVTFontStyle, 0);
+}
+
+TEST(TimeConfTest, NotationIndexOutsideTheListBecomesMinusOne) {
+    struct Case { int32_t stored, shown, after; };
+    for (Case c : {Case{0, 0, 0}, Case{3, 3, 3}, Case{-1, -1, -1}, Case{4, -1, -1}, Case{7, -1, -1}}) {
+        TZonariaOptions o;
+        o.MVTFormat = c.stored;
+        TConfState state;
+        LoadFromOptions(state, o);
+        EXPECT_EQ(state.MVT.FormatIndex, c.shown) << c.stored;
+        EXPECT_EQ(OpenAndAccept(o).MVTFormat, c.after) << c.stored;
+    }
+}
+
+TEST(TimeConfTest, ColoursGoToTheirOptions) {
+    TZonariaOptions after = OpenAndAccept(TZonariaOptions(), [](TConfState& s) {
+        s.MVT.BoxColor = 1;
+        s.MVT.TextColor = 2;
+        s.TZT.BoxColor = 3;
+        s.TZT.TextColor = 4;
+        s.Hint.BoxColor = 0x80000005;
+        s.Hint.TextColor = 0x123456;
+    });
+    EXPECT_EQ(after.MVTColor, 1u);
+    EXPECT_EQ(after.MVTFontColor, 2u);
+    EXPECT_EQ(after.StatusColor, 3u);
+    EXPECT_EQ(after.StatusFontColor, 4u);
+    EXPECT_EQ(after.HintColor, 0x80000005u);
+    EXPECT_EQ(after.HintFontColor, 0x123456u);
+}
+
+}  // namespace
+}  // namespace velkaro

@@ -1,0 +1,140 @@
+// The converter driven through its widgets.
+#include "tools/time_conv_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTest>
+
+#include "settings/options.h"
+#include "test_cities.h"
+#include "ui_time_conv_form.h"
+
+namespace velkaro {
+namespace {
+
+class ConvFormTest : public test::CitiesTest {
+protected:
+    void SetUp() override {
+        CitiesTest::SetUp();
+        ZonariaOptions().HintTimeFormat = "yy-mm-dd HH:MM";
+    }
+    void TearDown() override {
+        ZonariaOptions().HintTimeFormat = TZonariaOptions().HintTimeFormat;
+        CitiesTest::TearDown();
+    }
+    QString Text(QComboBox* c) { return c->currentText(); }
+};
+
+TEST_F(ConvFormTest, OpensWithTheClockAsTheFirstCitysTime) {
+    // Local clock 31 January 2000, 13:05; UTC 20:00 on 31 December 2000 (Velkaro 12:00, day 366).
+    TTimeConvForm form(EncodeDateTime(2000, 1, 31, 13, 5), EncodeDateTime(2000, 12, 31, 20, 0));
+    auto& ui = form.Form();
+    EXPECT_EQ(form.windowTitle(), "Time Converter");
+    EXPECT_EQ(form.size(), QSize(376, 174));
+    EXPECT_EQ(ui.hourCombo->count(), 12);
+    EXPECT_EQ(Text(ui.hourCombo), "01");
+    EXPECT_EQ(Text(ui.minCombo), "05");
+    EXPECT_EQ(Text(ui.ampmCombo), "PM");
+    EXPECT_EQ(Text(ui.dayCombo), "31");
+    EXPECT_EQ(Text(ui.monthCombo), "Jan");
+    EXPECT_EQ(Text(ui.yearCombo), "2000");
+    EXPECT_EQ(ui.yearCombo->count(), 130);
+    EXPECT_EQ(Text(ui.cityCombo1), "Plus One");
+    EXPECT_EQ(Text(ui.cityCombo2), "Plus One");
+    EXPECT_EQ(ui.minSpin->value(), 720);
+    EXPECT_EQ(ui.daySpin->value(), 366);
+    EXPECT_EQ(ui.daySpin->maximum(), 366);
+    EXPECT_EQ(ui.yearSpin->value(), 0);
+    // 13:05 one hour east is 12:05 UTC, 04:05 Velkaro time.
+    EXPECT_EQ(ui.resultEdit1->text(), "@0245.00 d031 y000");
+    EXPECT_EQ(ui.resultEdit2->text(), "2000-12-31 21:00");
+    EXPECT_TRUE(ui.resultEdit1->isReadOnly());
+    EXPECT_TRUE(ui.btnClose->isDefault());
+}
+
+TEST_F(ConvFormTest, MonthChangeKeepsOrClampsTheDay) {
+    TTimeConvForm form(EncodeDateTime(2000, 1, 31, 13, 5), EncodeDateTime(2000, 12, 31, 20, 0));
+    auto& ui = form.Form();
+    QTest::keyClick(ui.monthCombo, Qt::Key_Down);  // February 2000
+    EXPECT_EQ(Text(ui.monthCombo), "Feb");
+    EXPECT_EQ(ui.dayCombo->count(), 29);
+    EXPECT_EQ(Text(ui.dayCombo), "29");
+    EXPECT_EQ(ui.resultEdit1->text(), "@0245.00 d060 y000");
+    QTest::keyClick(ui.monthCombo, Qt::Key_Down);  // March keeps the 29th
+    EXPECT_EQ(ui.dayCombo->count(), 31);
+    EXPECT_EQ(Text(ui.dayCombo), "29");
+    QTest::keyClick(ui.monthCombo, Qt::Key_Up);
+    QTest::keyClick(ui.yearCombo, Qt::Key_Down);  // February 2001
+    EXPECT_EQ(ui.dayCombo->count(), 28);
+    EXPECT_EQ(Text(ui.dayCombo), "28");
+    EXPECT_EQ(ui.resultEdit1->text(), "@0245.00 d059 y001");
+}
+
+TEST_F(ConvFormTest, HourListAndCityChangeConvertAtOnce) {
+    TTimeConvForm form(EncodeDateTime(2006, 5, 3, 12, 0), EncodeDateTime(2006, 5, 3, 17, 12, 5));
+    auto& ui = form.Form();
+    EXPECT_EQ(ui.resultEdit1->text(), "@0180.00 d123 y006");
+    ui.ampmCombo->setCurrentIndex(0);  // 12 AM: midnight
+    EXPECT_EQ(ui.resultEdit1->text(), "@0900.00 d122 y006");
+    ui.hourCombo->setCurrentIndex(11);  // 11 AM
+    EXPECT_EQ(ui.resultEdit1->text(), "@0120.00 d123 y006");
+    ui.cityCombo1->setCurrentIndex(test::kPlusNine);
+    EXPECT_EQ(ui.resultEdit1->text(), "@1080.00 d122 y006");
+}
+
+TEST_F(ConvFormTest, YearSpinLowersTheDayMaximum) {
+    TTimeConvForm form(EncodeDateTime(2000, 1, 31, 13, 5), EncodeDateTime(2000, 12, 31, 20, 0));
+    auto& ui = form.Form();
+    ASSERT_EQ(ui.daySpin->value(), 366);
+    QTest::keyClick(ui.yearSpin, Qt::Key_Up);  // 2001
+    EXPECT_EQ(ui.yearSpin->value(), 1);
+    EXPECT_EQ(ui.daySpin->maximum(), 365);
+    EXPECT_EQ(ui.daySpin->value(), 365);
+    EXPECT_EQ(ui.resultEdit2->text(), "2001-12-31 21:00");
+
+    // Typed values: day 60 of 2001 is 1 March, of 2000 it is 29 February.
+    ui.daySpin->selectAll();
+    QTest::keyClicks(ui.daySpin, "60");
+    ui.minSpin->selectAll();
+    QTest::keyClicks(ui.minSpin, "0");
+    EXPECT_EQ(ui.resultEdit2->text(), "2001-03-01 09:00");
+    QTest::keyClick(ui.yearSpin, Qt::Key_Down);
+    EXPECT_EQ(ui.resultEdit2->text(), "2000-02-29 09:00");
+    EXPECT_EQ(ui.daySpin->maximum(), 366);
+
+    // The large step is ten.
+    QTest::keyClick(ui.minSpin, Qt::Key_PageUp);
+    EXPECT_EQ(ui.minSpin->value(), 10);
+    QTest::keyClick(ui.minSpin, Qt::Key_PageDown);
+    QTest::keyClick(ui.minSpin, Qt::Key_PageDown);
+    EXPECT_EQ(ui.minSpin->value(), 0);
+    ui.cityCombo2->setCurrentIndex(test::kMinusFive);
+    EXPECT_EQ(ui.resultEdit2->text(), "2000-02-29 03:00");
+}
+
+TEST_F(ConvFormTest, YearOutsideTheListSelectsTheNearerEnd) {
+    TTimeConvForm form(EncodeDateTime(2150, 6, 1, 9, 0), EncodeDateTime(2150, 6, 1, 9, 0));
+    EXPECT_EQ(form.Form().yearCombo->currentText(), "2099");
+    EXPECT_EQ(form.Form().resultEdit1->text(), "@0000.00 d152 y099");
+}
+
+class ConvFormNoCitiesTest : public test::NoCitiesTest {};
+
+TEST_F(ConvFormNoCitiesTest, EmptyCityListDisablesTheCityLists) {
+    TTimeConvForm form(EncodeDateTime(2000, 1, 31, 13, 5), EncodeDateTime(2000, 12, 31, 20, 0));
+    auto& ui = form.Form();
+    EXPECT_FALSE(ui.cityCombo1->isEnabled());
+    EXPECT_FALSE(ui.cityCombo2->isEnabled());
+    EXPECT_EQ(ui.resultEdit1->text(), "");
+    EXPECT_EQ(ui.resultEdit2->text(), "");
+    QTest::keyClick(ui.minSpin, Qt::Key_Up);
+    ui.hourCombo->setCurrentIndex(3);
+    EXPECT_EQ(ui.resultEdit1->text(), "");
+    EXPECT_EQ(ui.resultEdit2->text(), "");
+}
+
+}  // namespace
+}  // namespace velkaro

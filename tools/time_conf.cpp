@@ -1,0 +1,93 @@
+#include "tools/time_conf.h"
+
+#include <cstdlib>
+
+#include "timemodel/time_format.h"
+
+namespace velkaro {
+
+const std::array<const char*, 8> TimeFormatPatterns = {
+    "m.d.yy h:MM:SS TT",       "d.m.yy h:MM:SS TT",       "mm.dd.yy h:MM:SS TT",
+    "dd.mm.yy HH:MM:SS",       "w, mmm d, yy h:MM:SS TT", "w, dd mmm, yy HH:MM:SS",
+    "ww, mmmm d, yy h:MM:SS TT", "ww, dd mmmm, yy h:MM:SS TT",
+};
+
+namespace {
+
+void LoadPage(TConfPage& page, TColor box, TColor text, uint32_t size, TFontStyles styles) {
+    page.BoxColor = box;
+    page.TextColor = text;
+    page.SizeIndex = FontSizeIndex(size);
+    page.Bold = styles & fsBold;
+    page.Italic = styles & fsItalic;
+    page.Underline = styles & fsUnderline;
+}
+
+// Strike-out has no box, so storing clears it along with anything else unchecked.
+void StorePage(const TConfPage& page, TColor& box, TColor& text, uint32_t& size, TFontStyles& styles) {
+    box = page.BoxColor;
+    text = page.TextColor;
+    std::vector<std::string> sizes = FontSizeItems();
+    if (page.SizeIndex >= 0 && page.SizeIndex < int(sizes.size())) {
+        const std::string& item = sizes[size_t(page.SizeIndex)];
+        char* end = nullptr;
+        long n = std::strtol(item.c_str(), &end, 10);
+        size = (end != item.c_str() && *end == '\0') ? uint32_t(n) : 12;
+    }
+    styles = TFontStyles((page.Bold ? fsBold : 0) | (page.Italic ? fsItalic : 0) |
+                         (page.Underline ? fsUnderline : 0));
+}
+
+void StorePattern(int index, std::string& pattern) {
+    if (index >= 0 && index < int(TimeFormatPatterns.size())) pattern = TimeFormatPatterns[size_t(index)];
+}
+
+}  // namespace
+
+std::vector<std::string> FontSizeItems() { return {"6", "7", "8", "9", "10", "11", "12", "14"}; }
+
+std::vector<std::string> MVTFormatItems() {
+    return {"@1234.56 d123 y000", "@1234.56 d123", "@1234 d123 y000", "@1234 d123"};
+}
+
+std::vector<std::string> PatternExamples(TDateTime local) {
+    std::vector<std::string> items;
+    for (const char* pattern : TimeFormatPatterns) items.push_back(FormatTimePattern(pattern, local));
+    return items;
+}
+
+int PatternIndex(const std::string& pattern) {
+    for (size_t i = 0; i < TimeFormatPatterns.size(); ++i)
+        if (pattern == TimeFormatPatterns[i]) return int(i);
+    return 0;
+}
+
+int FontSizeIndex(uint32_t size) {
+    std::vector<std::string> sizes = FontSizeItems();
+    for (size_t i = 0; i < sizes.size(); ++i)
+        if (sizes[i] == std::to_string(size)) return int(i);
+    return -1;
+}
+
+void PresetPatternIndexes(TConfState& state, const TZonariaOptions& options) {
+    state.TZT.FormatIndex = PatternIndex(options.StatusTimeFormat);
+    state.Hint.FormatIndex = PatternIndex(options.HintTimeFormat);
+}
+
+void LoadFromOptions(TConfState& state, const TZonariaOptions& o) {
+    LoadPage(state.MVT, o.MVTColor, o.MVTFontColor, o.MVTFontSize, o.MVTFontStyle);
+    state.MVT.FormatIndex = o.MVTFormat >= 0 && o.MVTFormat < int(MVTFormatItems().size()) ? o.MVTFormat : -1;
+    LoadPage(state.TZT, o.StatusColor, o.StatusFontColor, o.StatusFontSize, o.StatusFontStyle);
+    LoadPage(state.Hint, o.HintColor, o.HintFontColor, o.HintFontSize, o.HintFontStyle);
+}
+
+void StoreToOptions(const TConfState& state, TZonariaOptions& o) {
+    StorePage(state.MVT, o.MVTColor, o.MVTFontColor, o.MVTFontSize, o.MVTFontStyle);
+    o.MVTFormat = state.MVT.FormatIndex;
+    StorePage(state.TZT, o.StatusColor, o.StatusFontColor, o.StatusFontSize, o.StatusFontStyle);
+    StorePattern(state.TZT.FormatIndex, o.StatusTimeFormat);
+    StorePage(state.Hint, o.HintColor, o.HintFontColor, o.HintFontSize, o.HintFontStyle);
+    StorePattern(state.Hint.FormatIndex, o.HintTimeFormat);
+}
+
+}  // namespace velkaro

@@ -1,0 +1,48 @@
+// The configuration dialog's content as plain data: its fixed lists, the state of its three
+// pages, and the copying between that state and the options object.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "settings/options.h"
+#include "timemodel/date_time.h"
+
+namespace velkaro {
+
+// The eight date/time patterns offered for the city box and the city hint, in list order.
+extern const std::array<const char*, 8> TimeFormatPatterns;
+
+std::vector<std::string> FontSizeItems();  // "6" .. "12", "14"
+std::vector<std::string> MVTFormatItems();
+// Each pattern applied to one local date and time, as the pattern lists show them.
+std::vector<std::string> PatternExamples(TDateTime local);
+// The list index of a pattern (exact, case-sensitive match); 0 when it is none of them.
+int PatternIndex(const std::string& pattern);
+// The size list's index of a font size; -1 when the list does not offer it.
+int FontSizeIndex(uint32_t size);
+
+// One page's controls. Indexes are list indexes, -1 for no selection.
+struct TConfPage {
+    TColor BoxColor = 0;
+    TColor TextColor = 0;
+    int SizeIndex = -1;
+    bool Bold = false, Italic = false, Underline = false;
+    int FormatIndex = -1;
+    bool operator==(const TConfPage&) const = default;
+};
+
+struct TConfState {
+    TConfPage MVT, TZT, Hint;
+    bool operator==(const TConfState&) const = default;
+};
+
+// The pattern lists' preselection when the dialog is created, from the options then in force.
+void PresetPatternIndexes(TConfState& state, const TZonariaOptions& options);
+// Options into controls. The pattern lists keep their indexes (their preselection stands).
+void LoadFromOptions(TConfState& state, const TZonariaOptions& options);
+// Controls into options.
+void StoreToOptions(const TConfState& state, TZonariaOptions& options);
+
+}  // namespace velkaro

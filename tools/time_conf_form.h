@@ -1,0 +1,46 @@
+// The "Configure Time Map" dialog: colours, font sizes, styles and time formats of the
+// Velkaro box, the selected city's box and the city hint.
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+#include "settings/options.h"
+#include "timemodel/date_time.h"
+#include "tools/time_conf.h"
+
+namespace Ui {
+class TTimeConfForm;
+}
+
+namespace velkaro {
+
+class TTimeConfForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TTimeConfForm(QWidget* parent = nullptr);
+    // The pattern lists show their examples at the given local time instead of the clock's.
+    TTimeConfForm(TDateTime localNow, QWidget* parent = nullptr);
+    ~TTimeConfForm() override;
+
+    void LoadFromOptions(const TZonariaOptions& options);
+    void StoreToOptions(TZonariaOptions& options) const;
+
+    // What the controls show, as plain data.
+    TConfState State() const;
+    void SetState(const TConfState& state);
+
+    Ui::TTimeConfForm& Form() { return *ui; }
+
+signals:
+    // Apply has stored the controls into the options; the displays should take them up now.
+    void Applied();
+
+private:
+    void ApplyBtnClick();
+
+    std::unique_ptr<Ui::TTimeConfForm> ui;
+};
+
+}  // namespace velkaro
