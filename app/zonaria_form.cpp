@@ -22,6 +22,7 @@
 #include "settings/form_persist.h"
 #include "settings/ini_store.h"
 #include "shell/tray_icon.h"
+#include "sync/time_sync_form.h"
 #include "timemodel/time_format.h"
 #include "tools/about_form.h"
 #include "tools/time_calc_form.h"
@@ -335,7 +336,10 @@ void TZonariaForm::btnTimeConvClick() {
     dialog.exec();
 }
 
-void TZonariaForm::btnTimeSyncClick() {}
+void TZonariaForm::btnTimeSyncClick() {
+    TTimeSyncForm dialog;
+    dialog.exec();
+}
 
 void TZonariaForm::btnTimeCalcClick() {
     TTimeCalcForm dialog;

@@ -17,6 +17,8 @@ class TTimeSyncForm;
 namespace velkaro {
 
 class TTimeSyncForm : public QDialog, private TTimeSyncView {
+    Q_OBJECT
+
 public:
     // Without a clock setter the form uses the real system clock.
     explicit TTimeSyncForm(QWidget* parent = nullptr, TClockSetter* clock = nullptr);

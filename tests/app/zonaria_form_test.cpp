@@ -22,6 +22,7 @@
 #include "settings/ini_store.h"
 #include "settings/options.h"
 #include "shell/tray_icon.h"
+#include "sync/time_sync_form.h"
 #include "tools/about_form.h"
 #include "tests/app/test_app.h"
 #include "tests/settings/temp_config.h"
@@ -399,6 +400,27 @@ TEST_F(ZonariaFormTest, AboutButtonShowsTheAboutBoxModally) {
     EXPECT_EQ(title, "About");
     EXPECT_EQ(version, "Version 1.18");
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(ZonariaFormTest, TimeSynchronizerOpensModallyFromButtonAndMenu) {
+    TZonariaForm& f = StartShown();
+    // Only Close is pressed: no fetch from the default server, and the clock is never set.
+    for (int from = 0; from < 2; ++from) {
+        QString title;
+        bool closed = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<TTimeSyncForm*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            title = dialog->windowTitle();
+            QTest::mouseClick(dialog->findChild<QPushButton*>("btnClose"), Qt::LeftButton);
+            closed = true;
+        });
+        if (from == 0) QTest::mouseClick(f.btnTimeSync, Qt::LeftButton);
+        else f.miTimeSynchronizer->trigger();
+        EXPECT_TRUE(closed) << from;
+        EXPECT_EQ(title, "Time Synchronizer");
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
 }
 
 TEST_F(ZonariaFormTest, HyperlinkOpensTheHomePage) {
