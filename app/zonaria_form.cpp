@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QBitmap>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFontMetrics>
@@ -31,6 +30,7 @@
 #include "resources/resources.h"
 #include "ui_zonaria_form.h"
 #include "widgets/color.h"
+#include "widgets/velkaro_logo.h"
 
 namespace velkaro {
 
@@ -74,10 +74,7 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
     FormStorage->Storage = OptionsIni.get();
 
     map_ = Image1->pixmap().toImage();
-    QImage logo(QStringLiteral(":/logo.bmp"));
-    logo_ = QPixmap::fromImage(logo);
-    // White is the logo's transparent colour.
-    logo_.setMask(QBitmap::fromImage(logo.createMaskFromColor(qRgb(255, 255, 255), Qt::MaskInColor)));
+    logo_ = TVelkaroLogo::TransparentLogo();
     logoImage->setPixmap(logo_);
     logoImage->setAttribute(Qt::WA_TransparentForMouseEvents);
     urlLabel->installEventFilter(this);

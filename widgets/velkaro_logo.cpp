@@ -1,42 +1,32 @@
 #include "widgets/velkaro_logo.h"
 
+#include <QBitmap>
+#include <QImage>
 #include <QPainter>
-#include <QPainterPath>
+
+#include "resources/resources.h"
 
 namespace velkaro {
 
-TVelkaroLogo::TVelkaroLogo(QWidget* parent) : QWidget(parent) {
+TVelkaroLogo::TVelkaroLogo(QWidget* parent) : QWidget(parent), logo_(TransparentLogo()) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAccessibleName(QString::fromLatin1("Velkaro"));
 }
 
+QPixmap TVelkaroLogo::TransparentLogo() {
+    InitResources();
+    const QImage logo(QStringLiteral(":/logo.bmp"));
+    QPixmap pixmap = QPixmap::fromImage(logo);
+    pixmap.setMask(QBitmap::fromImage(logo.createMaskFromColor(qRgb(255, 255, 255), Qt::MaskInColor)));
+    return pixmap;
+}
+
 void TVelkaroLogo::paintEvent(QPaintEvent*) {
+    // The picture is a little taller than the dialogs' frames: scale it down to fit, centred.
+    const QSize size = logo_.size().scaled(this->size(), Qt::KeepAspectRatio);
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-
-    QFont font = this->font();
-    font.setBold(true);
-    font.setItalic(true);
-    font.setPixelSize(qMax(10, height() * 3 / 5));
-    const QString word = QString::fromLatin1("Velkaro");
-    const int textWidth = QFontMetrics(font).horizontalAdvance(word);
-
-    // A small globe before the word: a circle with a meridian and the equator.
-    const int d = qMax(8, height() - 6);
-    const int total = d + 4 + textWidth;
-    const int x0 = (width() - total) / 2;
-    const QRectF globe(x0, (height() - d) / 2.0, d, d);
-    const QColor blue(0x1F, 0x4E, 0xA8);
-    p.setPen(QPen(blue, 1.5));
-    p.setBrush(QColor(0xB8, 0xD4, 0xF0));
-    p.drawEllipse(globe);
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(globe.adjusted(d * 0.3, 0, -d * 0.3, 0));
-    p.drawLine(QPointF(globe.left(), globe.center().y()), QPointF(globe.right(), globe.center().y()));
-
-    p.setFont(font);
-    p.setPen(blue);
-    p.drawText(QRect(x0 + d + 4, 0, textWidth + 2, height()), Qt::AlignVCenter | Qt::AlignLeft, word);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawPixmap(QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size), logo_);
 }
 
 }  // namespace velkaro

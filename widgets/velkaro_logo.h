@@ -1,7 +1,8 @@
-// The Velkaro logo as the dialogs show it: drawn, not a bitmap, centred in its frame on a
-// transparent background so it sits on any dialog colour.
+// The Velkaro logo as the dialogs show it: the program's logo picture, centred in its frame,
+// with white as its transparent colour so it sits on any dialog colour.
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 
 namespace velkaro {
@@ -12,8 +13,14 @@ public:
     explicit TVelkaroLogo(QWidget* parent = nullptr);
     QSize sizeHint() const override { return QSize(120, 25); }
 
+    // The logo picture with its white made transparent (shared with the main window's strip).
+    static QPixmap TransparentLogo();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap logo_;
 };
 
 }  // namespace velkaro
