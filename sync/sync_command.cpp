@@ -38,6 +38,11 @@ public:
 }  // namespace
 
 int RunSyncCommand(const std::string& host, int port, std::ostream& out, std::ostream& err) {
+    if (port < 1 || port > 65535) {
+        // The socket would cut the number to 16 bits and ask some other port.
+        err << kMsgConnectFailed << "\nNo such port: " << port << '\n';
+        return 1;
+    }
     TConsoleView view;
     TNoClock clock;
     TTimeSync sync(view, clock, [] { return std::string(); });

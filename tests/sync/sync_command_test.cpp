@@ -54,6 +54,11 @@ TEST_F(SyncCommandTest, Failures) {
         {"no date", "127.0.0.1", [](int& fd) { test::SendAll(fd, "hello\r\n"); }, "Failed to get server time\n"},
         {"reset", "127.0.0.1", [](int& fd) { test::Reset(fd); }, "Failed to get server time\n"},
     };
+    for (int port : {0, 65536 + 13}) {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunSyncCommand("127.0.0.1", port, out, err), 1);
+        EXPECT_EQ(err.str(), "Failed to connect to time server\nNo such port: " + std::to_string(port) + "\n");
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         std::unique_ptr<test::TScriptedServer> server;
