@@ -12,7 +12,7 @@ namespace velkaro {
 
 namespace {
 
-// The private messages, numbered as the original's WM_USER offsets.
+// The private messages, numbered as their WM_USER offsets on Windows.
 constexpr int kMsgNotify = 1;
 constexpr int kMsgCloseLater = 4;
 constexpr int kMsgFreeLater = 5;
@@ -31,7 +31,7 @@ public:
     uint16_t Error;
 };
 
-// Connection failures that the original library always announced later, with the connect
+// Connection failures that Windows Sockets always announces later, with the connect
 // notification, even when the OS knows them at once (loopback refusals, no route).
 bool IsDeferredConnectError(int code) {
     return code == WSAECONNREFUSED || code == WSAENETUNREACH || code == WSAEHOSTUNREACH ||
@@ -352,7 +352,7 @@ void TAsyncSocket::WriteReady() {
 }
 
 // Data waiting is a read notification; end of stream or a connection error is the close
-// notification. Like the original library, no further read notification comes until the
+// notification. As with Windows Sockets, no further read notification comes until the
 // handlers have run, so a handler that opens a nested event loop is not re-entered.
 void TAsyncSocket::ReadReady() {
     if (fHandle == INVALID_SOCKET_HANDLE || fWindow->ReadNotifier == nullptr) return;

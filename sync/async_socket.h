@@ -33,7 +33,7 @@ enum TSocketOption { wsoNoReceiveLoop };
 using TSocketOptions = unsigned;
 constexpr TSocketOptions SocketOptionSet(TSocketOption o) { return 1u << o; }
 
-// The notification bits, as the original message carried them.
+// The notification bits, with their Windows Sockets values.
 constexpr unsigned FD_READ = 0x01, FD_WRITE = 0x02, FD_ACCEPT = 0x08, FD_CONNECT = 0x10, FD_CLOSE = 0x20;
 
 class TSocketMessageWindow;
@@ -130,7 +130,7 @@ private:
     uint16_t fDestPort = 0;       // network order
     uint16_t fLocalPortNum = 0;   // host order
     int fProtocol = 6;
-    int fSocketType = 1;          // 1 stream, 2 datagram, as the original numbers them
+    int fSocketType = 1;          // 1 stream, 2 datagram, as Windows numbers them
     TSocketHandle fHandle = INVALID_SOCKET_HANDLE;
     unsigned fSession = 0;        // counts the sockets opened, to tell stale notifications
     TSocketState fState = wsClosed;
