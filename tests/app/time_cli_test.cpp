@@ -113,6 +113,9 @@ TEST_F(TimeCli, ProgramEndToEnd) {
     EXPECT_EQ(status, 2);
     EXPECT_NE(run("--help", status).find("Usage: velkaro-time"), std::string::npos);
     EXPECT_EQ(status, 0);
+    // Nothing listens on port 1 of the loopback address: the dialog's error text, status 1.
+    EXPECT_EQ(run("sync --server 127.0.0.1 --port 1", status).rfind("Failed to connect to time server", 0), 0u);
+    EXPECT_EQ(status, 1);
 }
 
 }  // namespace
