@@ -14,28 +14,16 @@ TCityList Cities(std::initializer_list<const char*> lines) {
     return list;
 }
 
-struct PickCase {
-    int dx, dy;
-    bool picked;
-};
-
-class CityAtReach : public ::testing::TestWithParam<PickCase> {};
-
-// A city answers to the point (X + 2, Y).
-TEST_P(CityAtReach, PicksWithinFivePixelsOfThePickPoint) {
+// A city answers within five pixels of the point (X + 2, Y).
+TEST(CityAt, PicksWithinFivePixelsOfThePickPoint) {
     const TCityList cities = Cities({"Alpha,0,100,50"});
     const TCity& city = *cities.front();
-    const PickCase c = GetParam();
-    const TCity* got = CityAt(cities, city.X + 2 + c.dx, city.Y + c.dy);
-    EXPECT_EQ(got != nullptr, c.picked) << "offset " << c.dx << "," << c.dy;
+    struct Case { int dx, dy; bool picked; } cases[] = {
+        {0, 0, true}, {5, 0, true}, {-5, 0, true}, {0, 5, true}, {0, -5, true}, {3, 4, true}, {-3, -4, true},
+        {6, 0, false}, {0, -6, false}, {4, 4, false} /* 5.66 pixels */, {-7, 0, false}};
+    for (const Case& c : cases)
+        EXPECT_EQ(CityAt(cities, city.X + 2 + c.dx, city.Y + c.dy) != nullptr, c.picked) << c.dx << "," << c.dy;
 }
-
-INSTANTIATE_TEST_SUITE_P(Offsets, CityAtReach,
-                         ::testing::Values(PickCase{0, 0, true}, PickCase{5, 0, true}, PickCase{-5, 0, true},
-                                           PickCase{0, 5, true}, PickCase{0, -5, true}, PickCase{3, 4, true},
-                                           PickCase{-3, -4, true}, PickCase{6, 0, false}, PickCase{0, -6, false},
-                                           PickCase{4, 4, false},  // 5.66 pixels
-                                           PickCase{-7, 0, false}));
 
 TEST(CityAt, FirstListedCityWinsATie) {
     const TCityList cities = Cities({"First,0,100,50", "Second,0,102,50", "Third,0,300,50"});

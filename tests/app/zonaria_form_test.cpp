@@ -1,20 +1,20 @@
 // The main window on the offscreen platform, with the program's data files and a temporary
-// settings folder.
+// settings folder: map, strip, notification area, placement, and the dialogs it opens.
 #include "app/zonaria_form.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
+#include <QDialog>
 #include <QDesktopServices>
-#include <QFrame>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 
 #include "app/hint_window.h"
 #include "app/map_logic.h"
@@ -22,8 +22,6 @@
 #include "settings/ini_store.h"
 #include "settings/options.h"
 #include "shell/tray_icon.h"
-#include "sync/time_sync_form.h"
-#include "tools/about_form.h"
 #include "tests/app/test_app.h"
 #include "tests/settings/temp_config.h"
 
@@ -91,6 +89,19 @@ protected:
         form->MapImage->repaint();
         return form->BackBuffer.pixelColor(x, form->MapImage->height() - 1 - yFromBottom);
     }
+    // Runs `inside` on the modal dialog that `open` shows, then closes it; false when none came up.
+    static bool WithModal(const std::function<void()>& open, const std::function<void(QDialog&)>& inside) {
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            seen = true;
+            inside(*dialog);
+            if (dialog->isVisible()) dialog->reject();
+        });
+        open();
+        return seen;
+    }
 
     TTempConfig config;
     TBoxCapture boxes;
@@ -110,16 +121,9 @@ TEST_F(ZonariaFormTest, StartsWithTheListsTheLayoutAndThePrompt) {
     EXPECT_EQ(f.BackBuffer.size(), QSize(530, 279));
     EXPECT_FALSE(f.Image1->isVisible());
 
-    const QStringList captions = {"Time Converter", "Time Synchronizer", "Time Calculator", "Configure", "About ..."};
     const QPushButton* buttons[] = {f.btnTimeConv, f.btnTimeSync, f.btnTimeCalc, f.btnConfigure, f.btnAbout};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(buttons[i]->text(), captions[i]);
-        EXPECT_EQ(buttons[i]->geometry(), QRect(106 * i, 0, 106, 21));
-        EXPECT_EQ(buttons[i]->focusPolicy(), Qt::NoFocus);
-        EXPECT_TRUE(buttons[i]->isFlat());
-    }
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(buttons[i]->geometry(), QRect(106 * i, 0, 106, 21));
     EXPECT_EQ(f.btnPanel->geometry(), QRect(0, 279, 530, 21));
-    EXPECT_EQ(f.urlLabel->toolTip(), "Marovia Time Home Page");
 
     // The strip: prompt in the city area on black, Velkaro time on blue, logo area white.
     EXPECT_EQ(CityStripText(f.SelectedCity, ZonariaOptions().StatusTimeFormat, UtcNow()), kPromptText);
@@ -266,16 +270,6 @@ TEST_F(ZonariaFormTest, TickRepaintsTheStripAndSetsTheIconHint) {
     EXPECT_EQ(hint.substr(10, 4), "    ") << hint;  // "@1234 d123" then four blanks
 }
 
-TEST_F(ZonariaFormTest, TrayMenuItems) {
-    TZonariaForm& f = Start();
-    QStringList texts;
-    for (QAction* a : f.TrayMenu->actions()) texts << (a->isSeparator() ? "-" : a->text());
-    EXPECT_EQ(texts, (QStringList{"&Show", "-", "Time Calculator", "Time Converter", "Time Synchronizer", "-", "&Exit"}));
-    EXPECT_EQ(f.TrayMenu->defaultAction(), f.Show1);
-    EXPECT_EQ(f.TrayIcon->PopupMenu(), f.TrayMenu);
-    EXPECT_FALSE(f.TrayIcon->Enabled());
-}
-
 TEST_F(ZonariaFormTest, MinimisingGoesToTheNotificationAreaAndShowComesBack) {
     TZonariaForm& f = StartShown();
     f.TrayAvailable = [] { return true; };
@@ -320,15 +314,6 @@ TEST_F(ZonariaFormTest, WhenTheNotificationAreaGoesTheWindowReturnsToTheTaskBar)
     EXPECT_FALSE(f.TrayIcon->Enabled());  // restored from the task bar: no icon
 }
 
-TEST_F(ZonariaFormTest, WithoutANotificationAreaMinimisingKeepsTheWindowReachable) {
-    TZonariaForm& f = StartShown();
-    f.TrayAvailable = [] { return false; };
-    f.showMinimized();
-    Settle();
-    EXPECT_FALSE(f.TrayIcon->Enabled());
-    EXPECT_TRUE(f.isVisible());  // still on the task bar
-}
-
 TEST_F(ZonariaFormTest, PlacementIsSavedAndRestored) {
     QSize frame;
     {
@@ -353,6 +338,8 @@ TEST_F(ZonariaFormTest, PlacementIsSavedAndRestored) {
         f.TrayAvailable = [] { return false; };
         f.showMinimized();
         Settle();
+        EXPECT_FALSE(f.TrayIcon->Enabled());
+        EXPECT_TRUE(f.isVisible());  // still reachable on the task bar
         form.reset();
     }
     EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "State", -1), 1);
@@ -383,44 +370,63 @@ TEST_F(ZonariaFormTest, TheThreeFixedColoursComeBackAfterARestart) {
     EXPECT_EQ(ZonariaOptions().StatusColor, 0x222222u);  // the others are as saved
 }
 
-TEST_F(ZonariaFormTest, AboutButtonShowsTheAboutBoxModally) {
+TEST_F(ZonariaFormTest, ButtonsAndMenuItemsOpenTheirDialogsModally) {
     TZonariaForm& f = StartShown();
-    QString version, title;
-    bool closed = false;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<TAboutForm*>(QApplication::activeModalWidget());
-        if (!box) return;
-        title = box->windowTitle();
-        if (auto* label = box->findChild<QLabel*>("VersionLabel")) version = label->text();
-        QTest::mouseClick(box->findChild<QPushButton*>("CloseButton"), Qt::LeftButton);
-        closed = true;
-    });
-    QTest::mouseClick(f.btnAbout, Qt::LeftButton);
-    EXPECT_TRUE(closed);
-    EXPECT_EQ(title, "About");
-    EXPECT_EQ(version, "Version 1.18");
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-}
-
-TEST_F(ZonariaFormTest, TimeSynchronizerOpensModallyFromButtonAndMenu) {
-    TZonariaForm& f = StartShown();
-    // Only Close is pressed: no fetch from the default server, and the clock is never set.
-    for (int from = 0; from < 2; ++from) {
-        QString title;
-        bool closed = false;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<TTimeSyncForm*>(QApplication::activeModalWidget());
-            if (!dialog) return;
-            title = dialog->windowTitle();
-            QTest::mouseClick(dialog->findChild<QPushButton*>("btnClose"), Qt::LeftButton);
-            closed = true;
-        });
-        if (from == 0) QTest::mouseClick(f.btnTimeSync, Qt::LeftButton);
-        else f.miTimeSynchronizer->trigger();
-        EXPECT_TRUE(closed) << from;
-        EXPECT_EQ(title, "Time Synchronizer");
+    auto click = [](QPushButton* b) { return [b] { QTest::mouseClick(b, Qt::LeftButton); }; };
+    auto trigger = [](QAction* a) { return [a] { a->trigger(); }; };
+    // The synchronizer is only closed: no fetch from the default server, the clock never set.
+    const std::pair<std::function<void()>, QString> cases[] = {
+        {click(f.btnTimeConv), "Time Converter"},         {trigger(f.miTimeConverter), "Time Converter"},
+        {click(f.btnTimeCalc), "Time Calculator"},        {trigger(f.miTimeCalculator), "Time Calculator"},
+        {click(f.btnTimeSync), "Time Synchronizer"},      {trigger(f.miTimeSynchronizer), "Time Synchronizer"},
+        {click(f.btnAbout), "About"},
+    };
+    for (const auto& [open, title] : cases) {
+        QString seen;
+        EXPECT_TRUE(WithModal(open, [&](QDialog& d) {
+            seen = d.windowTitle();
+            if (auto* cities = d.findChild<QComboBox*>("cityCombo1")) {
+                EXPECT_EQ(cities->count(), int(CityList.size()));
+            }
+        })) << title.toStdString();
+        EXPECT_EQ(seen, title);
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
+}
+
+TEST_F(ZonariaFormTest, ConfigureOkAndApplyReachTheStripAndCancelDoesNot) {
+    TZonariaForm& f = StartShown();
+    auto configure = [&] { QTest::mouseClick(f.btnConfigure, Qt::LeftButton); };
+    auto press = [](QDialog& d, const char* button) {
+        QTest::mouseClick(d.findChild<QPushButton*>(button), Qt::LeftButton);
+    };
+    const int before = f.height();
+    EXPECT_TRUE(WithModal(configure, [&](QDialog& d) {
+        d.findChild<QComboBox*>("TZTFontSizeCombo")->setCurrentIndex(7);  // 14
+        press(d, "btnCancel");
+    }));
+    EXPECT_EQ(ZonariaOptions().StatusFontSize, 8u);
+    EXPECT_EQ(f.height(), before);
+
+    EXPECT_TRUE(WithModal(configure, [&](QDialog& d) {
+        d.findChild<QComboBox*>("TZTFontSizeCombo")->setCurrentIndex(6);  // 12
+        press(d, "btnOK");
+    }));
+    EXPECT_EQ(ZonariaOptions().StatusFontSize, 12u);
+    const int afterOk = f.height();
+    EXPECT_GT(afterOk, before);
+
+    int whileOpen = 0;
+    EXPECT_TRUE(WithModal(configure, [&](QDialog& d) {
+        d.findChild<QComboBox*>("MVTFontSizeCombo")->setCurrentIndex(7);  // 14
+        press(d, "ApplyBtn");
+        EXPECT_TRUE(d.isVisible());
+        whileOpen = f.height();
+        press(d, "btnCancel");  // what Apply stored stays
+    }));
+    EXPECT_GT(whileOpen, afterOk);
+    EXPECT_EQ(ZonariaOptions().MVTFontSize, 14u);
+    EXPECT_EQ(f.height(), whileOpen);
 }
 
 TEST_F(ZonariaFormTest, HyperlinkOpensTheHomePage) {
