@@ -99,7 +99,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ClickCase>& info) { return "Case" + std::to_string(info.index); });
 
 TEST(TrayHint, KeepsTheFirst63Characters) {
-    EXPECT_EQ(TruncateTrayHint(""), "");
     EXPECT_EQ(TruncateTrayHint(std::string(63, 'a')), std::string(63, 'a'));
     EXPECT_EQ(TruncateTrayHint(std::string(63, 'a') + "bcd"), std::string(63, 'a'));
 }

@@ -11,14 +11,6 @@
 namespace velkaro {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "tray-test";
-    static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);
-    return *app;
-}
-
 class TrayIconTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -28,7 +20,6 @@ protected:
         icon.SetPopupMenu(&menu);
         icon.OnDblClick = [this] { ++dblClicks; };
     }
-    QApplication& app = App();  // before any widget member
     QMenu menu;
     QAction* show = nullptr;
     TTrayIcon icon;
@@ -41,22 +32,16 @@ TEST_F(TrayIconTest, HintIsCutTo63Characters) {
     EXPECT_EQ(icon.ShownTip(), QString(63, 'x'));
 }
 
-TEST_F(TrayIconTest, EnablingAddsAndDisablingRemoves) {
+TEST_F(TrayIconTest, EnablingAddsDisablingRemovesAndTheAreaReturningAddsOnlyAnEnabledIcon) {
     icon.SetEnabled(false);  // never shown: nothing happens
     EXPECT_FALSE(icon.IconAdded());
     icon.SetEnabled(true);
+    icon.NotificationAreaReturned();
     EXPECT_TRUE(icon.IconAdded());
     icon.SetEnabled(false);
     EXPECT_FALSE(icon.IconAdded());
-    // The notification area coming back while there is no icon adds none.
     icon.NotificationAreaReturned();
     EXPECT_FALSE(icon.IconAdded());
-}
-
-TEST_F(TrayIconTest, NotificationAreaReturningAddsTheIconAgain) {
-    icon.SetEnabled(true);
-    icon.NotificationAreaReturned();
-    EXPECT_TRUE(icon.IconAdded());
 }
 
 TEST_F(TrayIconTest, DoubleClickRunsShowNotTheHandler) {
