@@ -26,10 +26,7 @@ TEST(LocalTimeToTimespec, UsesTheComputersZoneAndSummerTime) {
     const std::string saved = old != nullptr ? old : "";
     setenv("TZ", "America/New_York", 1);
     tzset();
-    struct Case {
-        TPlatformTime Local;
-        time_t Epoch;
-    };
+    struct Case { TPlatformTime Local; time_t Epoch; };
     const Case cases[] = {
         {{2026, 12, 6, 1, 12, 3, 250}, 1796537523},  // EST, UTC-5
         {{2026, 7, 1, 12, 0, 0, 0}, 1782921600},     // EDT, UTC-4

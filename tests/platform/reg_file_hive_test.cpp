@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "platform/reg_file.h"
+#include "tests/settings/temp_config.h"
 
 namespace fs = std::filesystem;
 
@@ -25,29 +26,14 @@ namespace {
 
 class RegFileHiveTest : public testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/velkaro-hive-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        FDir = tmpl;
-        FFile = FDir + "/Zonaria/registry.reg";
-        TakeRegistryWarnings();
-    }
-    void TearDown() override { fs::remove_all(FDir); }
-
-    std::string ReadFile() const {
-        std::ifstream in(FFile, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string ReadFile() const { return FConfig.Text(); }
     void WriteFile(const std::string& text) const {
-        fs::create_directories(FDir + "/Zonaria");
+        fs::create_directories(FZonaria);
         std::ofstream(FFile, std::ios::binary) << text;
     }
     std::vector<std::string> FilesInFolder() const {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(FDir + "/Zonaria"))
-            names.push_back(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(FZonaria)) names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -72,7 +58,10 @@ protected:
         return node && node->FindValue(name);
     }
 
-    std::string FDir, FFile;
+    TTempConfig FConfig;
+    const std::string FFile = FConfig.File();
+    const std::string FZonaria = fs::path(FFile).parent_path().string();
+    const std::string FDir = fs::path(FZonaria).parent_path().string();
 };
 
 TEST_F(RegFileHiveTest, ValuesPersistAndNothingIsWrittenWithoutChanges) {
@@ -81,7 +70,7 @@ TEST_F(RegFileHiveTest, ValuesPersistAndNothingIsWrittenWithoutChanges) {
         EXPECT_EQ(hive.OpenKey(rhCurrentUser, "SOFTWARE\\Zonaria", false), nullptr);
         EXPECT_TRUE(hive.Flush());
     }
-    EXPECT_FALSE(fs::exists(FDir + "/Zonaria"));
+    EXPECT_FALSE(fs::exists(FZonaria));
     {
         TFileRegistryHive hive(FFile);
         auto key = hive.OpenKey(rhCurrentUser, "\\SOFTWARE\\Zonaria\\Options\\", true);
@@ -171,7 +160,7 @@ TEST_F(RegFileHiveTest, DamagedFileIsPutAsideAndReportedOnce) {
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0], "registry.reg");
     EXPECT_EQ(files[1].rfind("registry.reg.bad-", 0), 0u);
-    std::ifstream aside(FDir + "/Zonaria/" + files[1], std::ios::binary);
+    std::ifstream aside(FZonaria + "/" + files[1], std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(aside), {}), junk);  // untouched
     EXPECT_TRUE(HasValue(ParsedFile(), {"Y"}, "v"));
     TFileRegistryHive again(FFile);
@@ -207,7 +196,7 @@ TEST_F(RegFileHiveTest, UnreadableFileIsNeverWrittenOver) {
 }
 
 TEST_F(RegFileHiveTest, LinkedFileStaysLinked) {
-    fs::create_directories(FDir + "/Zonaria");
+    fs::create_directories(FZonaria);
     fs::create_directories(FDir + "/dotfiles");
     std::ofstream(FDir + "/dotfiles/registry.reg") << "REGEDIT4\n";
     fs::create_symlink(FDir + "/dotfiles/registry.reg", FFile);
@@ -293,9 +282,6 @@ TEST_F(RegFileHiveTest, ConcurrentProcessesLoseNothing) {
 }
 
 TEST_F(RegFileHiveTest, UserRegistryFollowsXdgConfigHomeAndIsShared) {
-    const char* old = getenv("XDG_CONFIG_HOME");
-    std::string saved = old ? old : "";
-    setenv("XDG_CONFIG_HOME", FDir.c_str(), 1);
     EXPECT_EQ(RegistryFilePath(), FFile);
     {
         auto h1 = UserRegistry();
@@ -306,8 +292,6 @@ TEST_F(RegFileHiveTest, UserRegistryFollowsXdgConfigHomeAndIsShared) {
     EXPECT_NE(ReadFile().find("[HKEY_CURRENT_USER\\SOFTWARE\\Zonaria]"), std::string::npos);
     setenv("XDG_CONFIG_HOME", "relative/dir", 1);  // ignored: only absolute paths count
     EXPECT_EQ(RegistryFilePath().rfind("/", 0), 0u);
-    if (old) setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

@@ -13,11 +13,7 @@ TRegValue Bytes(uint32_t type, std::string bytes) {
 
 TRegValue Sz(const std::string& text) { return Bytes(rtSz, text + std::string(1, '\0')); }
 
-struct TRoundTripCase {
-    const char* Label;
-    std::string Name;
-    TRegValue Value;
-};
+struct TRoundTripCase { const char* Label; std::string Name; TRegValue Value; };
 
 class RegFileRoundTrip : public testing::TestWithParam<TRoundTripCase> {};
 
@@ -111,10 +107,7 @@ TEST(RegFile, EmptyTextIsAnEmptyHive) {
 }
 
 TEST(RegFile, RefusesTextThatIsNotAHive) {
-    struct TCase {
-        std::string Text;
-        int Line;
-    };
+    struct TCase { std::string Text; int Line; };
     const TCase cases[] = {
         {"garbage\n", 1},
         {"Windows Registry Editor Version 5.00\n", 1},
