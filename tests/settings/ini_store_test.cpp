@@ -58,12 +58,7 @@ TEST_F(IniStoreTest, FreshProfileGetsTheBaseKeyAndTheWrittenSection) {
 }
 
 TEST_F(IniStoreTest, OpenKeyResolvesAbsoluteAndRelativePaths) {
-    struct TStep {
-        std::string Key;
-        bool Create;
-        bool Result;
-        std::string CurrentAfter;
-    };
+    struct TStep { std::string Key; bool Create; bool Result; std::string CurrentAfter; };
     const TStep steps[] = {
         {"Options", true, true, "\\Options"},         // relative from the base key
         {"\\OPTIONS", false, true, "\\Options"},       // same key in other case: nothing to do
@@ -104,13 +99,7 @@ TEST_F(IniStoreTest, KeyedOperationsLeaveCurrentKeyAlone) {
 }
 
 TEST_F(IniStoreTest, ReadStringConvertsEveryKind) {
-    struct TCase {
-        const char* Label;
-        uint32_t Type;
-        std::string Bytes;
-        bool Ok;
-        std::string Text;
-    };
+    struct TCase { const char* Label; uint32_t Type; std::string Bytes; bool Ok; std::string Text; };
     const TCase cases[] = {
         {"sz", rtSz, std::string("D x\0", 4), true, "D x"},
         {"sz_only_terminator", rtSz, std::string(1, '\0'), true, ""},
@@ -138,12 +127,7 @@ TEST_F(IniStoreTest, ReadStringConvertsEveryKind) {
 }
 
 TEST_F(IniStoreTest, ReadIntegerTakesOnlyFourByteDwords) {
-    struct TCase {
-        uint32_t Type;
-        std::string Bytes;
-        bool Ok;
-        int32_t Value;
-    };
+    struct TCase { uint32_t Type; std::string Bytes; bool Ok; int32_t Value; };
     const TCase cases[] = {
         {rtDword, std::string("\x08\0\0\0", 4), true, 8},
         {rtDword, std::string("\0\0\0\x80", 4), true, INT32_MIN},

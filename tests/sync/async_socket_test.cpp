@@ -62,39 +62,36 @@ protected:
     }
 };
 
-TEST_F(AsyncSocketTest, SessionWithDataThenClose) {
-    test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "hello"); });
-    TAsyncSocket s;
-    TRecorder r(s);
-    Aim(s, server.Port());
-    s.Connect();
-    EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>connecting"));
-    ASSERT_TRUE(test::WaitFor([&] { return s.State() == wsClosed; }));
-    EXPECT_EQ(r.Data, "hello");
-    EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>connecting", "connecting>connected", "connected 0",
-                                      "data 0 read 5", "data 0 read 0", "closed 0", "connected>closed"));
-    EXPECT_EQ(s.Handle(), INVALID_SOCKET_HANDLE);
-}
-
-TEST_F(AsyncSocketTest, RefusedConnection) {
-    TAsyncSocket s;
-    TRecorder r(s);
-    Aim(s, test::FreePort());
-    s.Connect();
-    ASSERT_TRUE(test::WaitFor([&] { return r.Closed; }));
-    EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>connecting", "connecting>connected", "connected 10061",
-                                      "connected>closed", "closed 0"));
-}
-
-TEST_F(AsyncSocketTest, PeerSendsNothingAndCloses) {
-    test::TScriptedServer server([](int&, const std::atomic<bool>&) {});
-    TAsyncSocket s;
-    TRecorder r(s);
-    Aim(s, server.Port());
-    s.Connect();
-    ASSERT_TRUE(test::WaitFor([&] { return r.Closed; }));
-    EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>connecting", "connecting>connected", "connected 0",
-                                      "data 0 read 0", "closed 0", "connected>closed"));
+TEST_F(AsyncSocketTest, EventOrderOfWholeSessions) {
+    struct Case {
+        const char* Name;
+        std::function<void(int&)> Script;  // none: nothing listens, the connection is refused
+        std::vector<std::string> Events;
+    };
+    const std::vector<Case> cases = {
+        {"data then close", [](int& fd) { test::SendAll(fd, "hello"); },
+         {"closed>opened", "opened>connecting", "connecting>connected", "connected 0", "data 0 read 5",
+          "data 0 read 0", "closed 0", "connected>closed"}},
+        {"nothing then close", [](int&) {},
+         {"closed>opened", "opened>connecting", "connecting>connected", "connected 0", "data 0 read 0", "closed 0",
+          "connected>closed"}},
+        {"refused", nullptr,
+         {"closed>opened", "opened>connecting", "connecting>connected", "connected 10061", "connected>closed",
+          "closed 0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::unique_ptr<test::TScriptedServer> server;
+        if (c.Script) server = std::make_unique<test::TScriptedServer>([&](int& fd, const std::atomic<bool>&) { c.Script(fd); });
+        TAsyncSocket s;
+        TRecorder r(s);
+        Aim(s, server ? server->Port() : test::FreePort());
+        s.Connect();
+        EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>connecting"));  // the rest comes from the loop
+        ASSERT_TRUE(test::WaitFor([&] { return r.Closed && s.State() == wsClosed; }));
+        EXPECT_EQ(r.Events, c.Events);
+        EXPECT_EQ(s.Handle(), INVALID_SOCKET_HANDLE);
+    }
 }
 
 TEST_F(AsyncSocketTest, PeerResetsTheConnection) {

@@ -11,10 +11,7 @@ constexpr double kMs = 1.0 / 86400000.0;
 
 TEST(SplitReplyTokens, Table) {
     using V = std::vector<std::string>;
-    struct Case {
-        std::string Reply;
-        V Tokens;
-    };
+    struct Case { std::string Reply; V Tokens; };
     const Case cases[] = {
         {"05 DEC 2026 12:13:20 GMT\r\n", {"05", "DEC", "2026", "12", "13", "20", "GMT", ""}},
         {"a b", {"a", "b"}},
@@ -28,10 +25,7 @@ TEST(SplitReplyTokens, Table) {
 }
 
 TEST(ReadReplyNumber, Table) {
-    struct Case {
-        const char* Token;
-        int Value;
-    };
+    struct Case { const char* Token; int Value; };
     const Case cases[] = {
         {"05", 5},       {"  12", 12},   {"+7", 7},          {"-7", -7},         {"$1F", 31},
         {"x10", 16},     {"0x10", 16},   {"0X1f", 31},       {"-$10", -16},      {"$FFFFFFFF", -1},
@@ -53,10 +47,7 @@ TEST(MonthNameToNumber, Table) {
 }
 
 TEST(ZoneNameToBias, Table) {
-    struct Case {
-        const char* Zone;
-        int Bias;
-    };
+    struct Case { const char* Zone; int Bias; };
     const Case cases[] = {
         {"", 0},      {"A", -60},    {"a", -60},   {"I", -540},  {"J", 0},      {"K", -600},   {"M", -720},
         {"N", 60},    {"Y", 720},    {"Z", 0},     {"1", 0},     {"+0100", -60}, {"-0500", 300}, {"+0530", -330},
@@ -71,10 +62,7 @@ TEST(ZoneNameToBias, Table) {
 TEST(ParseServerReply, Table) {
     const TDateTime base = EncodeDateTime(2026, 12, 5, 12, 13, 20);
     const double hour = 1.0 / 24;
-    struct Case {
-        std::string Reply;
-        std::optional<TDateTime> Utc;
-    };
+    struct Case { std::string Reply; std::optional<TDateTime> Utc; };
     const Case cases[] = {
         {"05 DEC 2026 12:13:20 GMT\r\n", base},
         {"05 DEC 2026 12:13:20 EST\r\n", base + 5 * hour},
@@ -115,10 +103,7 @@ TEST(ParseServerReply, Table) {
 
 TEST(ParseServerReply, NistForm) {
     const TDateTime expected = EncodeDateTime(2026, 12, 6, 6, 12, 3);
-    struct Case {
-        std::string Reply;
-        bool Valid;
-    };
+    struct Case { std::string Reply; bool Valid; };
     const Case cases[] = {
         {"61380 26-12-06 06:12:03 00 0 0 123.4 UTC(NIST) *\n", true},
         {"\n61380 26-12-06 06:12:03 00 0 0 123.4 UTC(NIST) *\n", true},

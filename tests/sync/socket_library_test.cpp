@@ -26,10 +26,7 @@ std::string MessageOf(const std::function<void()>& f) {
 }
 
 TEST(IsDottedAddress, Table) {
-    struct Case {
-        const char* Text;
-        bool Dotted;
-    };
+    struct Case { const char* Text; bool Dotted; };
     const Case cases[] = {
         {"127.0.0.1", true},
         {"  10.1.2.3", true},
@@ -88,10 +85,7 @@ TEST_F(SocketLibraryTest, ResolveProto) {
 }
 
 TEST(SocketErrorText, Table) {
-    struct Case {
-        int Code;
-        const char* Text;
-    };
+    struct Case { int Code; const char* Text; };
     const Case cases[] = {
         {0, "No Error"},
         {10054, "Connection reset by peer"},

@@ -86,17 +86,30 @@ inline void Reset(int& fd) {
     fd = -1;
 }
 
-// A port on 127.0.0.1 with nothing listening on it (free a moment ago).
-inline uint16_t FreePort() {
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
+// A TCP socket bound to 127.0.0.1:port (0: any free port, which lands in `port`); -1 if taken.
+inline int BindLoopback(uint16_t& port) {
+    int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int one = 1;
+    ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    sa.sin_port = htons(port);
     socklen_t len = sizeof sa;
+    if (::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+        ::close(s);
+        return -1;
+    }
     ::getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len);
-    ::close(s);
-    return ntohs(sa.sin_port);
+    port = ntohs(sa.sin_port);
+    return s;
+}
+
+// A port on 127.0.0.1 with nothing listening on it (free a moment ago).
+inline uint16_t FreePort() {
+    uint16_t port = 0;
+    ::close(BindLoopback(port));
+    return port;
 }
 
 // Accepts connections on 127.0.0.1 and plays the script on each; the script may close the
@@ -106,17 +119,8 @@ public:
     using TScript = std::function<void(int& fd, const std::atomic<bool>& stop)>;
 
     explicit TScriptedServer(TScript script) : fScript(std::move(script)) {
-        fListen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        int one = 1;
-        ::setsockopt(fListen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fListen, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+        fListen = BindLoopback(fPort);
         ::listen(fListen, 8);
-        socklen_t len = sizeof sa;
-        ::getsockname(fListen, reinterpret_cast<sockaddr*>(&sa), &len);
-        fPort = ntohs(sa.sin_port);
         fThread = std::thread([this] { Run(); });
     }
     ~TScriptedServer() {
@@ -220,14 +224,10 @@ private:
     // Probing with a real connection would be served (and logged) as a daytime request, so
     // the port is checked by trying to bind it instead.
     bool Listening() const {
-        int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        sa.sin_port = htons(fPort);
-        bool inUse = ::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0;
-        ::close(s);
-        return inUse;
+        uint16_t port = fPort;
+        const int s = BindLoopback(port);
+        if (s >= 0) ::close(s);
+        return s < 0;
     }
 
     QTemporaryDir fDir;

@@ -176,14 +176,13 @@ TEST_F(TimeSyncTest, FloodingServerHitsTheReplyLimit) {
 
 TEST_F(TimeSyncTest, ConnectionThatNeverCompletesHitsTheConnectLimit) {
     // A listener whose queue is full leaves further connection attempts unanswered.
-    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    uint16_t port = 0;
+    int listener = test::BindLoopback(port);
+    ASSERT_EQ(::listen(listener, 0), 0);
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
-    ASSERT_EQ(::listen(listener, 0), 0);
-    socklen_t len = sizeof sa;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&sa), &len);
+    sa.sin_port = htons(port);
     std::vector<int> fillers;
     for (int i = 0; i < 4; ++i) {
         int f = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
@@ -192,7 +191,7 @@ TEST_F(TimeSyncTest, ConnectionThatNeverCompletesHitsTheConnectLimit) {
     }
     test::Pause(50);
     Sync->ConnectTimeoutMs = 300;
-    Fetch(ntohs(sa.sin_port));
+    Fetch(port);
     EXPECT_THAT(View.Messages, ElementsAre("Error|Failed to connect to time server|error"));
     for (int f : fillers) ::close(f);
     ::close(listener);

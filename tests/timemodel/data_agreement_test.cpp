@@ -54,10 +54,7 @@ std::string SystemTzdataVersion() {
     return "unknown";
 }
 
-struct ListHeader {
-    std::string TzdataVersion = "unknown";
-    std::set<std::string> Inexpressible;
-};
+struct ListHeader { std::string TzdataVersion = "unknown"; std::set<std::string> Inexpressible; };
 
 // "; tzdata 2026f" and "; inexpressible Zone/Id: why" lines of azones.lst.
 ListHeader ReadZoneListHeader() {
