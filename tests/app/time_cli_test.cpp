@@ -59,13 +59,9 @@ TEST_F(TimeCli, Answers) {
 
 TEST_F(TimeCli, ErrorsAreOneLineAndExitTwo) {
     const std::vector<std::string> bad[] = {
-        {"city", "Atlantis"},
-        {"velkaro", "--at", "2006-05-03 17:12:05"},
-        {"format", "HH", "--local", "2026-02-30T00:00:00"},
-        {"calc", "Paris", "--local", "2026-12-31T20:00:00"},
-        {"teleport"},
-        {"velkaro", "--variant", "two"},
-        {"now", "--colour", "red"},
+        {"city", "Atlantis"}, {"velkaro", "--at", "2006-05-03 17:12:05"},
+        {"format", "HH", "--local", "2026-02-30T00:00:00"}, {"calc", "Paris", "--local", "2026-12-31T20:00:00"},
+        {"teleport"}, {"velkaro", "--variant", "two"}, {"now", "--colour", "red"},
     };
     for (const auto& args : bad) {
         const Result r = Run(args);

@@ -37,8 +37,7 @@ TEST_P(RegFileRoundTrip, ValueSurvivesFormatAndParse) {
 INSTANTIATE_TEST_SUITE_P(
     EveryKind, RegFileRoundTrip,
     testing::Values(
-        TRoundTripCase{"plain", "HintTimeFormat", Sz("D x")},
-        TRoundTripCase{"empty", "IniName", Sz("")},
+        TRoundTripCase{"plain", "HintTimeFormat", Sz("D x")}, TRoundTripCase{"empty", "IniName", Sz("")},
         TRoundTripCase{"quotes", "Q\"uote", Sz("say \"hi\"")},
         TRoundTripCase{"backslashes", "back\\slash", Sz("C:\\dir\\\\x\\")},
         TRoundTripCase{"eight_bit", "N\xe4me", Sz("Z\xfcrich \xe9t\xe9 \xff")},

@@ -129,10 +129,8 @@ TEST_F(IniStoreTest, ReadStringConvertsEveryKind) {
 TEST_F(IniStoreTest, ReadIntegerTakesOnlyFourByteDwords) {
     struct TCase { uint32_t Type; std::string Bytes; bool Ok; int32_t Value; };
     const TCase cases[] = {
-        {rtDword, std::string("\x08\0\0\0", 4), true, 8},
-        {rtDword, std::string("\0\0\0\x80", 4), true, INT32_MIN},
-        {rtDword, std::string("\x08\0", 2), false, -7},
-        {rtSz, std::string("8\0", 2), false, -7},
+        {rtDword, std::string("\x08\0\0\0", 4), true, 8}, {rtDword, std::string("\0\0\0\x80", 4), true, INT32_MIN},
+        {rtDword, std::string("\x08\0", 2), false, -7}, {rtSz, std::string("8\0", 2), false, -7},
         {rtBinary, std::string("\x08\0\0\0", 4), false, -7},
     };
     for (const auto& c : cases) {

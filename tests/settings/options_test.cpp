@@ -51,10 +51,8 @@ TEST_F(OptionsTest, FreshProfileLoadsDefaultsAndFirstSaveWritesTheEighteenValues
     const std::vector<std::pair<std::string, TRegValue>> expected = {
         {"AutoSave", Dword(0)},         {"HintColor", Dword(0x80000018)},
         {"HintFontColor", Dword(0)},    {"HintFontSize", Dword(8)},
-        {"HintTimeFormat", Sz("D x")},  {"IniName", Sz("")},
-        {"IniSection", Sz("Options")},  {"MVTColor", Dword(0)},
-        {"MVTFontColor", Dword(0)},     {"MVTFontSize", Dword(8)},
-        {"MVTFormat", Dword(0)},        {"Name", Sz("")},
+        {"HintTimeFormat", Sz("D x")},  {"IniName", Sz("")}, {"IniSection", Sz("Options")},  {"MVTColor", Dword(0)},
+        {"MVTFontColor", Dword(0)},     {"MVTFontSize", Dword(8)}, {"MVTFormat", Dword(0)},        {"Name", Sz("")},
         {"StatusColor", Dword(0)},      {"StatusFontColor", Dword(0)},
         {"StatusFontSize", Dword(8)},   {"StatusTimeFormat", Sz("DD xx")},
         {"StorageType", Dword(2)},      {"Tag", Dword(0)},

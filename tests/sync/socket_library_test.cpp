@@ -28,22 +28,10 @@ std::string MessageOf(const std::function<void()>& f) {
 TEST(IsDottedAddress, Table) {
     struct Case { const char* Text; bool Dotted; };
     const Case cases[] = {
-        {"127.0.0.1", true},
-        {"  10.1.2.3", true},
-        {"10.1.2.3   ", true},
-        {"255.255.255.255", true},
-        {"0.0.0.0", true},
-        {"256.1.1.1", false},
-        {"1.2.3", false},
-        {"1.2.3.4.5", false},
-        {".1.2.3", false},
-        {"1..2.3", false},
-        {"1.2.3.", false},
-        {"1.2.3.4 x", false},
-        {"1.2.3.4x", false},
-        {"time.nist.gov", false},
-        {"", false},
-        {"   ", false},
+        {"127.0.0.1", true}, {"  10.1.2.3", true}, {"10.1.2.3   ", true}, {"255.255.255.255", true},
+        {"0.0.0.0", true}, {"256.1.1.1", false}, {"1.2.3", false}, {"1.2.3.4.5", false}, {".1.2.3", false},
+        {"1..2.3", false}, {"1.2.3.", false}, {"1.2.3.4 x", false}, {"1.2.3.4x", false}, {"time.nist.gov", false},
+        {"", false}, {"   ", false},
     };
     for (const Case& c : cases) EXPECT_EQ(IsDottedAddress(c.Text), c.Dotted) << "'" << c.Text << "'";
 }
@@ -87,15 +75,9 @@ TEST_F(SocketLibraryTest, ResolveProto) {
 TEST(SocketErrorText, Table) {
     struct Case { int Code; const char* Text; };
     const Case cases[] = {
-        {0, "No Error"},
-        {10054, "Connection reset by peer"},
-        {10060, "Connection timed out"},
-        {10061, "Connection refused"},
-        {10065, "No route to host"},
-        {10072, "Not a WinSock error"},
-        {10093, "WinSock not initialized"},
-        {11001, "Host not found"},
-        {11005, "Not a WinSock error"},
+        {0, "No Error"}, {10054, "Connection reset by peer"}, {10060, "Connection timed out"},
+        {10061, "Connection refused"}, {10065, "No route to host"}, {10072, "Not a WinSock error"},
+        {10093, "WinSock not initialized"}, {11001, "Host not found"}, {11005, "Not a WinSock error"},
         {-1, "Not a WinSock error"},
     };
     for (const Case& c : cases) EXPECT_EQ(SocketErrorText(c.Code), c.Text) << c.Code;

@@ -207,6 +207,7 @@ TEST_F(TimeSyncTest, SettingTheClock) {
         double OffsetAfter;
     };
     const Case cases[] = {
+        
         {"no rights", false, true, {"raise"}, "Error|You do not have rights to change time settings.|error", 2 * kSecond},
         {"set fails", true, false, {"raise", "set", "drop"}, "Error|Failed to change time settings.|error", 2 * kSecond},
         {"success", true, true, {"raise", "set", "drop"}, "Information|Time successfully synchronized.|information", 0},

@@ -56,10 +56,8 @@ TEST(DateTimeValue, OutOfRangeHoursRollIntoNeighbouringDays) {
 TEST(IncTime, ShiftsBySignedAmounts) {
     const TDateTime t = EncodeDateTime(2006, 12, 31, 20, 0, 0);
     struct Case { int h, m, s, ms; TDateTime expected; } cases[] = {
-        {14, 0, 0, 0, EncodeDateTime(2007, 1, 1, 10)},
-        {-8, 0, 0, 0, EncodeDateTime(2006, 12, 31, 12)},
-        {0, -480, 0, 0, EncodeDateTime(2006, 12, 31, 12)},
-        {49, 30, 0, 0, EncodeDateTime(2007, 1, 2, 21, 30)},
+        {14, 0, 0, 0, EncodeDateTime(2007, 1, 1, 10)}, {-8, 0, 0, 0, EncodeDateTime(2006, 12, 31, 12)},
+        {0, -480, 0, 0, EncodeDateTime(2006, 12, 31, 12)}, {49, 30, 0, 0, EncodeDateTime(2007, 1, 2, 21, 30)},
         {-49, 0, -1, -1, EncodeDateTime(2006, 12, 29, 18, 59, 58, 999)},
         {0, 0, 0, 1, EncodeDateTime(2006, 12, 31, 20, 0, 0, 1)},
     };

@@ -37,41 +37,21 @@ TEST(WeekOfYear, YearEndsAndStarts) {
 TEST(FormatTimePattern, EveryToken) {
     const TDateTime t = EncodeDateTime(2026, 12, 5, 13, 5, 9);  // a Saturday, day 339
     struct Case { const char* pattern; const char* text; } cases[] = {
-        {"", ""},
-        {"D x", "12/5/2026 1:05:09 PM"},
-        {"DD xx", "Saturday, December 5, 2026 01:05:09 PM"},
-        {"m.d.yy", "12/5/2026"},
-        {"nn n", "339 339"},
-        {"YY Y", "49 49"},
-        {"yy y", "2026 26"},
-        {"mmmm mmm mm m", "December Dec 12 12"},
-        {"mmmmm", "December12"},
-        {"TT tt", "PM pm"},
-        {"ww w W", "Saturday Sat 6"},
-        {"hh h HH H", "01 1 13 13"},
-        {"MM M SS S", "05 5 09 9"},
-        {"dd d", "05 5"},
-        {"HH:MM:SS", "13:05:09"},
-        {"a~b|c", "a\tb\r\nc"},
-        {"'at' HH", "at 13"},
-        {"''HH", "'13"},
-        {"'a''b'", "ab"},
-        {"'open HH", "open HH"},
-        {"qz!", "qz!"},
-        {"w, dd mmm, yy HH:MM:SS", "Sat, 05 Dec, 2026 13:05:09"},
+        {"", ""}, {"D x", "12/5/2026 1:05:09 PM"}, {"DD xx", "Saturday, December 5, 2026 01:05:09 PM"},
+        {"m.d.yy", "12/5/2026"}, {"nn n", "339 339"}, {"YY Y", "49 49"}, {"yy y", "2026 26"},
+        {"mmmm mmm mm m", "December Dec 12 12"}, {"mmmmm", "December12"}, {"TT tt", "PM pm"},
+        {"ww w W", "Saturday Sat 6"}, {"hh h HH H", "01 1 13 13"}, {"MM M SS S", "05 5 09 9"}, {"dd d", "05 5"},
+        {"HH:MM:SS", "13:05:09"}, {"a~b|c", "a\tb\r\nc"}, {"'at' HH", "at 13"}, {"''HH", "'13"}, {"'a''b'", "ab"},
+        {"'open HH", "open HH"}, {"qz!", "qz!"}, {"w, dd mmm, yy HH:MM:SS", "Sat, 05 Dec, 2026 13:05:09"},
     };
     for (const auto& c : cases) EXPECT_EQ(FormatTimePattern(c.pattern, t), c.text) << '"' << c.pattern << '"';
 }
 
 TEST(FormatTimePattern, HoursAndDaysAroundTheClock) {
     struct Case { int y, mo, d, h, mi; const char* pattern; const char* text; } cases[] = {
-        {2026, 12, 5, 0, 30, "hh h tt", "12 12 am"},
-        {2026, 12, 5, 12, 0, "hh tt", "12 pm"},
-        {2026, 12, 5, 11, 59, "x", "11:59:00 AM"},
-        {2026, 12, 5, 0, 0, "xx", "12:00:00 AM"},
-        {2026, 2, 1, 9, 0, "nn n", "032 32"},
-        {2026, 1, 1, 9, 0, "nn", "001"},
-        {2006, 5, 3, 9, 0, "y", "6"},
+        {2026, 12, 5, 0, 30, "hh h tt", "12 12 am"}, {2026, 12, 5, 12, 0, "hh tt", "12 pm"},
+        {2026, 12, 5, 11, 59, "x", "11:59:00 AM"}, {2026, 12, 5, 0, 0, "xx", "12:00:00 AM"},
+        {2026, 2, 1, 9, 0, "nn n", "032 32"}, {2026, 1, 1, 9, 0, "nn", "001"}, {2006, 5, 3, 9, 0, "y", "6"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatTimePattern(c.pattern, EncodeDateTime(c.y, c.mo, c.d, c.h, c.mi)), c.text) << c.pattern;
