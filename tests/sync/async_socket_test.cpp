@@ -49,10 +49,7 @@ struct TRecorder {
 
 class AsyncSocketTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        test::EnsureApp();
-        SetHostLookupHook(test::LoopbackOnlyLookup);
-    }
+    void SetUp() override { SetHostLookupHook(test::LoopbackOnlyLookup); }
     void TearDown() override { SetHostLookupHook(nullptr); }
 
     static void Aim(TAsyncSocket& s, uint16_t port, const std::string& host = "127.0.0.1") {

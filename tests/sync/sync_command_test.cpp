@@ -15,10 +15,7 @@ using ::testing::MatchesRegex;
 
 class SyncCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        test::EnsureApp();
-        SetHostLookupHook(test::LoopbackOnlyLookup);
-    }
+    void SetUp() override { SetHostLookupHook(test::LoopbackOnlyLookup); }
     void TearDown() override { SetHostLookupHook(nullptr); }
     std::ostringstream Out, Err;
 };

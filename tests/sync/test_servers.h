@@ -1,6 +1,6 @@
 // Servers on 127.0.0.1 for the synchronizer's tests: scripted ones of our own for the
-// misbehaviours, and Debian's xinetd for a real daytime service. Also the Qt application the
-// socket needs, and a host lookup that never asks a name server.
+// misbehaviours, and Debian's xinetd for a real daytime service. Also a host lookup that never
+// asks a name server. The Qt application comes from tests/support/qt_test_main.cpp.
 #pragma once
 
 #include <arpa/inet.h>
@@ -20,7 +20,7 @@
 #include <string>
 #include <thread>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -28,13 +28,6 @@
 #include "platform/socket.h"
 
 namespace velkaro::test {
-
-inline void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "sync_test";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) new QApplication(argc, argv);
-}
 
 // "localhost" is 127.0.0.1; every other name is unknown. Nothing leaves the machine.
 inline bool LoopbackOnlyLookup(const std::string& name, uint32_t& addr, int& error) {
@@ -161,49 +154,27 @@ class TXinetdDaytime {
 public:
     TXinetdDaytime() {
         fPort = FreePort();
-        std::string dir = fDir.path().toStdString();
-        std::ofstream conf(dir + "/xinetd.conf");
-        conf << "defaults\n{\n}\n"
-                "service daytime\n{\n"
-                "\ttype        = INTERNAL UNLISTED\n"
-                "\tid          = daytime-stream\n"
-                "\tsocket_type = stream\n"
-                "\tprotocol    = tcp\n"
-                "\twait        = no\n"
-                "\tuser        = "
-             << (::getuid() == 0 ? "root" : std::to_string(::getuid())) << "\n"
-             << "\tbind        = 127.0.0.1\n"
-                "\tport        = "
-             << fPort << "\n\tdisable     = no\n}\n";
-        conf.close();
+        const QString dir = fDir.path() + "/";
+        std::ofstream(dir.toStdString() + "xinetd.conf")
+            << "defaults\n{\n}\nservice daytime\n{\n\ttype = INTERNAL UNLISTED\n\tid = daytime-stream\n"
+               "\tsocket_type = stream\n\tprotocol = tcp\n\twait = no\n\tuser = "
+            << (::getuid() == 0 ? "root" : std::to_string(::getuid())) << "\n\tbind = 127.0.0.1\n\tport = " << fPort
+            << "\n\tdisable = no\n}\n";
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("TZ", "UTC");
         fProcess.setProcessEnvironment(env);
         fProcess.setProcessChannelMode(QProcess::MergedChannels);
         // Should the test die, the server goes with it.
         fProcess.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        fProcess.start("/usr/sbin/xinetd",
-                       {"-dontfork", "-f", QString::fromStdString(dir + "/xinetd.conf"), "-pidfile",
-                        QString::fromStdString(dir + "/xinetd.pid"), "-filelog",
-                        QString::fromStdString(dir + "/xinetd.log")});
-        if (!fProcess.waitForStarted(3000)) {
-            fFailure = "xinetd could not be started: " + fProcess.errorString().toStdString();
-            return;
-        }
+        fProcess.start("/usr/sbin/xinetd", {"-dontfork", "-f", dir + "xinetd.conf", "-pidfile", dir + "xinetd.pid",
+                                            "-filelog", dir + "xinetd.log"});
+        fFailure = "xinetd could not be started: " + fProcess.errorString().toStdString();
+        if (!fProcess.waitForStarted(3000)) return;
+        fFailure = "xinetd did not listen on 127.0.0.1:" + std::to_string(fPort) + " within 5 s";
         QElapsedTimer t;
         t.start();
-        while (t.elapsed() < 5000) {
-            if (fProcess.state() != QProcess::Running) {
-                fFailure = "xinetd exited at once: " + fProcess.readAll().toStdString();
-                return;
-            }
-            if (Listening()) {
-                fStarted = true;
-                return;
-            }
-            Pause(20);
-        }
-        fFailure = "xinetd did not listen on 127.0.0.1:" + std::to_string(fPort) + " within 5 s";
+        while (t.elapsed() < 5000 && fProcess.state() == QProcess::Running && !(fStarted = Listening())) Pause(20);
+        if (fProcess.state() != QProcess::Running) fFailure = "xinetd exited: " + fProcess.readAll().toStdString();
     }
     ~TXinetdDaytime() {
         if (fProcess.state() == QProcess::NotRunning) return;

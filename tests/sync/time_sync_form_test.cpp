@@ -30,11 +30,7 @@ struct TFakeClock : TClockSetter {
 
 class TimeSyncFormTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(fConfig.isValid());
-        qputenv("XDG_CONFIG_HOME", fConfig.path().toLocal8Bit());
-        test::EnsureApp();
-    }
+    void SetUp() override { qputenv("XDG_CONFIG_HOME", fConfig.path().toLocal8Bit()); }
 
     // Answers the next message box, whenever it comes; its caption, text and icon land in Answer.
     void AnswerNextBox() {

@@ -50,7 +50,6 @@ const std::string kPattern = "yyyy-mm-dd hh:nn:ss";
 class TimeSyncTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::EnsureApp();
         SetHostLookupHook(test::LoopbackOnlyLookup);
         Sync = std::make_unique<TTimeSync>(View, Clock, [] { return kPattern; });
         Sync->ServerAddr = "127.0.0.1";
