@@ -140,46 +140,6 @@ TEST_F(OptionsTest, SaveFallsBackToTheCurrentKeyWhenTheSectionCannotBeOpened) {
     EXPECT_EQ(FStore->ReadString("\\ZonariaForm", "IniSection", ""), "Bad\nName");
 }
 
-// A subclass only lists its properties; the base stores them by their kinds.
-class TExtendedOptions : public TZonariaOptions {
-public:
-    std::vector<std::string> Cities;
-    double Ratio = 0.5;
-    bool SawLoading = false;
-    const TPropTable& Properties() const override {
-        using X = TExtendedOptions;
-        static const TPropTable table = [] {
-            TPropTable t = TZonariaOptions().Properties();
-            t.push_back(ObjectProp<X>("Cities", pkStringList, &X::Cities));
-            t.push_back(OrdinalProp<X>("Ratio", pkFloat, &X::Ratio));
-            TPropInfo probe = OrdinalProp<X>("Probe", pkInteger, &X::SawLoading);
-            probe.SetOrd = [](TPersistentOptions& o, int64_t) {
-                static_cast<X&>(o).SawLoading = o.Loading;
-            };
-            t.push_back(probe);
-            return t;
-        }();
-        return table;
-    }
-};
-
-TEST_F(OptionsTest, SubclassPropertiesAreStoredByKind) {
-    TExtendedOptions a;
-    Attach(a);
-    a.Cities = {"Berlin", "", "S\xe3o Paulo"};
-    a.Ratio = 2.0;
-    a.Save();
-    EXPECT_EQ(FStore->ReadString("\\Options", "Cities", ""), "Berlin\r\n\r\nS\xe3o Paulo");
-    EXPECT_EQ(FStore->ReadString("\\Options", "Ratio", "none"), "none");  // floats are not stored
-
-    TExtendedOptions b;
-    Attach(b);
-    b.Load();
-    EXPECT_EQ(b.Cities, a.Cities);
-    EXPECT_TRUE(b.SawLoading);
-    EXPECT_FALSE(b.Loading);
-}
-
 TEST_F(OptionsTest, PropertiesAreReachableByNameOfAnyCaseAndKind) {
     TZonariaOptions o;
     int64_t v = 0;

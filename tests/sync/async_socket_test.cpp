@@ -15,7 +15,6 @@ namespace velkaro {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 
 const char* StateName(TSocketState s) {
     static const char* names[] = {"invalid", "opened", "bound", "connecting", "connected",
