@@ -139,23 +139,21 @@ bool SockBind(TSocketHandle s, uint32_t addr, uint16_t port) {
     return ::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 || Fail(errno);
 }
 
-bool SockLocalName(TSocketHandle s, uint32_t& addr, uint16_t& port) {
+namespace {
+// getsockname or getpeername into an IPv4 address and port (both in network order).
+bool SockName(int (*query)(int, sockaddr*, socklen_t*), TSocketHandle s, uint32_t& addr, uint16_t& port) {
     sockaddr_in sa{};
     socklen_t len = sizeof sa;
-    if (::getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len) != 0) return Fail(errno);
+    if (query(s, reinterpret_cast<sockaddr*>(&sa), &len) != 0) return Fail(errno);
     addr = sa.sin_addr.s_addr;
     port = sa.sin_port;
     return true;
 }
+}  // namespace
 
-bool SockPeerName(TSocketHandle s, uint32_t& addr, uint16_t& port) {
-    sockaddr_in sa{};
-    socklen_t len = sizeof sa;
-    if (::getpeername(s, reinterpret_cast<sockaddr*>(&sa), &len) != 0) return Fail(errno);
-    addr = sa.sin_addr.s_addr;
-    port = sa.sin_port;
-    return true;
-}
+bool SockLocalName(TSocketHandle s, uint32_t& addr, uint16_t& port) { return SockName(::getsockname, s, addr, port); }
+
+bool SockPeerName(TSocketHandle s, uint32_t& addr, uint16_t& port) { return SockName(::getpeername, s, addr, port); }
 
 int SockConnect(TSocketHandle s, uint32_t addr, uint16_t port) {
     sockaddr_in sa = MakeAddr(addr, port);
