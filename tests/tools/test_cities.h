@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "settings/options.h"
 #include "timemodel/zone_list.h"
 
 namespace velkaro::test {
@@ -31,6 +32,19 @@ class NoCitiesTest : public ::testing::Test {
 protected:
     void SetUp() override { ClearLists(); }
     void TearDown() override { ClearLists(); }
+};
+
+// The test cities with a short hint pattern, restored afterwards, for the dialogs' results.
+class HintPatternCitiesTest : public CitiesTest {
+protected:
+    void SetUp() override {
+        CitiesTest::SetUp();
+        ZonariaOptions().HintTimeFormat = "yy-mm-dd HH:MM";
+    }
+    void TearDown() override {
+        ZonariaOptions().HintTimeFormat = TZonariaOptions().HintTimeFormat;
+        CitiesTest::TearDown();
+    }
 };
 
 }  // namespace velkaro::test

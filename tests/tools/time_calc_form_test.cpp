@@ -16,17 +16,7 @@
 namespace velkaro {
 namespace {
 
-class CalcFormTest : public test::CitiesTest {
-protected:
-    void SetUp() override {
-        CitiesTest::SetUp();
-        ZonariaOptions().HintTimeFormat = "yy-mm-dd HH:MM";
-    }
-    void TearDown() override {
-        ZonariaOptions().HintTimeFormat = TZonariaOptions().HintTimeFormat;
-        CitiesTest::TearDown();
-    }
-};
+using CalcFormTest = test::HintPatternCitiesTest;
 
 TEST_F(CalcFormTest, ChoosingCitiesAndTimesUpdatesTheAnswer) {
     TTimeCalcForm form(EncodeDateTime(2006, 12, 31, 23, 30));

@@ -15,16 +15,8 @@
 namespace velkaro {
 namespace {
 
-class ConvFormTest : public test::CitiesTest {
+class ConvFormTest : public test::HintPatternCitiesTest {
 protected:
-    void SetUp() override {
-        CitiesTest::SetUp();
-        ZonariaOptions().HintTimeFormat = "yy-mm-dd HH:MM";
-    }
-    void TearDown() override {
-        ZonariaOptions().HintTimeFormat = TZonariaOptions().HintTimeFormat;
-        CitiesTest::TearDown();
-    }
     QString Text(QComboBox* c) { return c->currentText(); }
 };
 
