@@ -37,15 +37,7 @@ void TTrayClickMachine::Mouse(TTrayMouse action, int x, int y) {
             break;
 
         case TTrayMouse::tmLeftDown:
-            if (rightDown_) {
-                rightDown_ = false;
-                sink_.StopClickTimer();
-                FireRemembered();
-            }
-            sink_.StopClickTimer();
-            leftDown_ = true;
-            Remember(B::tbLeft, x, y);
-            sink_.FireMouseDown(B::tbLeft, x, y);
+            ButtonDown(B::tbLeft, leftDown_, rightDown_, x, y);
             break;
 
         case TTrayMouse::tmLeftUp:
@@ -69,15 +61,7 @@ void TTrayClickMachine::Mouse(TTrayMouse action, int x, int y) {
             break;
 
         case TTrayMouse::tmRightDown:
-            if (leftDown_) {
-                leftDown_ = false;
-                sink_.StopClickTimer();
-                FireRemembered();
-            }
-            sink_.StopClickTimer();
-            rightDown_ = true;
-            Remember(B::tbRight, x, y);
-            sink_.FireMouseDown(B::tbRight, x, y);
+            ButtonDown(B::tbRight, rightDown_, leftDown_, x, y);
             break;
 
         case TTrayMouse::tmRightUp:
@@ -121,6 +105,19 @@ void TTrayClickMachine::Mouse(TTrayMouse action, int x, int y) {
             sink_.FireDblClickEx(B::tbMiddle, x, y);
             break;
     }
+}
+
+// A press while the other button is still down settles that button's pending click first.
+void TTrayClickMachine::ButtonDown(TTrayButton button, bool& down, bool& otherDown, int x, int y) {
+    if (otherDown) {
+        otherDown = false;
+        sink_.StopClickTimer();
+        FireRemembered();
+    }
+    sink_.StopClickTimer();
+    down = true;
+    Remember(button, x, y);
+    sink_.FireMouseDown(button, x, y);
 }
 
 void TTrayClickMachine::ClickTimerExpired() {

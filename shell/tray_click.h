@@ -51,6 +51,7 @@ public:
     bool RightDown() const { return rightDown_; }
 
 private:
+    void ButtonDown(TTrayButton button, bool& down, bool& otherDown, int x, int y);
     void Remember(TTrayButton button, int x, int y);
     void FireRemembered();
     bool DecideClick(TTrayButton button, int x, int y);
