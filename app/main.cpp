@@ -2,18 +2,31 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 
 #include "app/application.h"
 #include "app/zonaria_form.h"
 
 int main(int argc, char** argv) {
     using namespace velkaro;
+    // Answered before any window system is needed, so they work on a bare terminal.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("velkaro %s\n", VELKARO_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("Usage: velkaro [--version] [--help]\n"
+                        "Starts the world time map. Qt's own options (-platform NAME, ...) also apply.\n");
+            return 0;
+        }
+    }
     // The options object exists with its defaults before any window (ZonariaOptions()).
     QElapsedTimer started;
     started.start();
     TVelkaroApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velkaro"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("velkaro"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELKARO_APP_ID));
 
     TZonariaForm form;
     // A termination signal and the end of the session close the window as "&Exit" does, so the

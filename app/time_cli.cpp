@@ -39,8 +39,10 @@ constexpr const char* kHelp =
     "City names may be typed in any case, without accents, or shortened while they fit one city.\n"
     "\n"
     "Options:\n"
-    "  --data DIR   read acities.lst and azones.lst from DIR instead of the program's folder\n"
+    "  --data DIR   read acities.lst and azones.lst from DIR (default: the program's folder,\n"
+    "               then ../share/velkaro/ from it)\n"
     "  --help       this text\n"
+    "  --version    the program's version\n"
     "\n"
     "Patterns: d dd (day), m mm mmm mmmm (month), y yy (year), H HH h hh (hour), M MM (minute),\n"
     "S SS (second), tt TT (am/pm), w ww W (weekday), n nn (day of year), Y YY (week), D DD (date),\n"
@@ -67,8 +69,8 @@ Args ParseArgs(const std::vector<std::string>& raw) {
     Args a;
     for (size_t i = 0; i < raw.size(); ++i) {
         const std::string& s = raw[i];
-        if (s == "--help" || s == "-h") {
-            a.options["--help"] = "";
+        if (s == "--help" || s == "-h" || s == "--version") {
+            a.options[s == "-h" ? "--help" : s] = "";
             continue;
         }
         if (s.rfind("--", 0) == 0) {
@@ -131,13 +133,18 @@ const TCity& FindCity(const std::string& typed) {
 }
 
 void Load(const Args& a, std::ostream& err) {
-    std::string dir = a.Option("--data").value_or(ProgramDirectory());
-    if (!dir.empty() && dir.back() != '/') dir += '/';
+    std::string dir = a.Option("--data").value_or("");
+    if (dir.empty()) dir = FindDataDirectory();
+    else if (dir.back() != '/') dir += '/';
     const TLoadReport report = LoadLists(dir);
     if (!report.Warnings.empty()) err << report.Warnings;
 }
 
 int Run(const Args& a, std::ostream& out, std::ostream& err) {
+    if (a.options.count("--version")) {
+        out << "velkaro-time " << VELKARO_VERSION << "\n";
+        return 0;
+    }
     if (a.options.count("--help") || a.positional.empty()) {
         out << kHelp;
         return a.positional.empty() && !a.options.count("--help") ? 2 : 0;

@@ -148,7 +148,7 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
 
     ListsLoaded = false;
     try {
-        const TLoadReport report = LoadLists(dataDir);
+        const TLoadReport report = LoadLists(dataDir.empty() ? FindDataDirectory() : dataDir);
         ListsLoaded = true;
         if (!report.Warnings.empty()) ShowWarningBox(report.Warnings);
     } catch (const std::exception& e) {

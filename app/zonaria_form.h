@@ -37,8 +37,9 @@ constexpr const char* kHomePageUrl = "https://velkaro.example.org/";
 class TZonariaForm : public QWidget {
     Q_OBJECT
 public:
-    // dataDir holds the two list files and ends with a separator.
-    explicit TZonariaForm(const std::string& dataDir = ProgramDirectory(), QWidget* parent = nullptr);
+    // dataDir holds the two list files and ends with a separator; empty looks in the
+    // program's usual places (DataDirectories).
+    explicit TZonariaForm(const std::string& dataDir = {}, QWidget* parent = nullptr);
     ~TZonariaForm() override;
 
     // Components, by the names the form gives them.

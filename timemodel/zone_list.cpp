@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -221,6 +222,27 @@ std::string ProgramDirectory() {
     std::string path(buf, static_cast<size_t>(n));
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
+std::vector<std::string> DataDirectories() {
+    const std::string here = ProgramDirectory();
+    std::string installed = (std::filesystem::path(here) / "../share/velkaro/").lexically_normal().string();
+    if (installed.empty() || installed.back() != '/') installed += '/';
+    return {here, installed};
+}
+
+std::string FindDataDirectory(const std::vector<std::string>& dirs) {
+    auto readable = [](const std::string& path) { return std::ifstream(path, std::ios::binary).is_open(); };
+    bool anyCities = false;
+    std::string looked;
+    for (const std::string& dir : dirs) {
+        const bool cities = readable(dir + "acities.lst");
+        if (cities && readable(dir + "azones.lst")) return dir;
+        anyCities = anyCities || cities;
+        looked += (looked.empty() ? "" : ", ") + dir;
+    }
+    throw Error(std::string(anyCities ? "The list of time zones not found." : "The list of cities not found.") +
+                " Velkaro can't continue. Looked in: " + looked);
 }
 
 namespace {

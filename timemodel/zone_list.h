@@ -64,6 +64,14 @@ const TZone& ZoneOfCity(const TCity& city);
 // The directory of the running program, ending with a path separator.
 std::string ProgramDirectory();
 
+// Where the two list files are looked for, in order: beside the program (a build tree, a
+// portable copy), then ../share/velkaro/ from it (an installed copy in any prefix).
+std::vector<std::string> DataDirectories();
+
+// The first of dirs holding both list files. When none does, throws velkaro::Error with the
+// user's text for the file not found, followed by every place looked in.
+std::string FindDataDirectory(const std::vector<std::string>& dirs = DataDirectories());
+
 struct TLoadReport {
     // One text listing every problem the loader mended (empty when there were none).
     std::string Warnings;

@@ -123,6 +123,43 @@ TEST_F(Loader, MissingFilesGiveTheUsersTexts) {
     }
 }
 
+TEST_F(Loader, FindsTheFirstPlaceHoldingBothFilesOrNamesEveryPlaceLooked) {
+    // Each place holds no file (""), the city list only ("c") or both ("cz").
+    struct Case { std::vector<std::string> places; std::string found, error; } cases[] = {
+        {{"", "cz"}, "1", ""},
+        {{"c", "cz"}, "1", ""},
+        {{"cz", "cz"}, "0", ""},
+        {{"", ""}, "", "The list of cities not found. Velkaro can't continue. Looked in: D0/, D1/"},
+        {{"c", ""}, "", "The list of time zones not found. Velkaro can't continue. Looked in: D0/, D1/"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> dirs;
+        for (size_t i = 0; i < c.places.size(); ++i) {
+            const fs::path d = dir / ("D" + std::to_string(i));
+            fs::remove_all(d);
+            fs::create_directories(d);
+            if (c.places[i].find('c') != std::string::npos) std::ofstream(d / "acities.lst") << "Paris,0,1,2\n";
+            if (c.places[i].find('z') != std::string::npos) std::ofstream(d / "azones.lst") << "UTC,0,0\n";
+            dirs.push_back(d.string() + "/");
+        }
+        try {
+            EXPECT_EQ(FindDataDirectory(dirs), Dir() + "D" + c.found + "/");
+            EXPECT_EQ(c.error, "");
+        } catch (const Error& e) {
+            std::string expected = c.error;
+            for (const char* d : {"D0/", "D1/"}) expected.replace(expected.find(d), 3, Dir() + d);
+            EXPECT_EQ(e.what(), expected);
+        }
+    }
+}
+
+TEST(DataDirectoriesTest, BesideTheProgramThenItsShareFolder) {
+    const std::vector<std::string> dirs = DataDirectories();
+    ASSERT_EQ(dirs.size(), 2u);
+    EXPECT_EQ(dirs[0], ProgramDirectory());
+    EXPECT_EQ(dirs[1], (fs::path(ProgramDirectory()).parent_path().parent_path() / "share/velkaro/").string());
+}
+
 TEST_F(Loader, SkipsCommentsAndBlankLinesAndReadsALastLineWithoutEnd) {
     Write("acities.lst", ";\n; comment\n\n ;not a comment,0,1,1\r\nParis,1,260,60\r\nTokyo,0,455,87");
     Write("azones.lst", "; zones\nTokyo,540,540\n\nParis,60,120,2,1,-1,2,0,9,1,-1,2,0\n");
