@@ -125,7 +125,8 @@ const TCity& FindCity(const std::string& typed) {
     const TCityMatch m = MatchCity(names, Latin1FromUtf8(typed));
     if (m.Kind == TCityMatch::cmFound) return *CityList[static_cast<size_t>(m.Index)];
     std::string listed;
-    for (const int i : m.Candidates) listed += (listed.empty() ? "" : ", ") + names[static_cast<size_t>(i)];
+    for (const int i : m.Candidates)
+        listed += (listed.empty() ? "" : ", ") + Utf8FromLatin1(names[static_cast<size_t>(i)]);
     if (m.Kind == TCityMatch::cmAmbiguous)
         throw UsageError("\"" + typed + "\" fits several cities, among them " + listed);
     throw UsageError("unknown city \"" + typed + "\"" + (listed.empty() ? "" : "; nearest: " + listed) +
@@ -192,7 +193,8 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         ExpectPositional(a, 1, "cities");
         Load(a, err);
         for (const auto& c : CityList)
-            out << c->Name << "\t" << ZoneOfCity(*c).Name << "\t" << c->X << "\t" << c->Y << "\n";
+            out << Utf8FromLatin1(c->Name) << "\t" << Utf8FromLatin1(ZoneOfCity(*c).Name) << "\t" << c->X << "\t" << c->Y
+                << "\n";
         return 0;
     }
     if (cmd == "now") {
@@ -200,7 +202,7 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         Load(a, err);
         const TDateTime utc = UtcNow();
         out << "Velkaro\t" << VelkaroTimeText(VelkaroZone(), 0, utc) << "\n";
-        for (const auto& c : CityList) out << c->Name << "\t" << CityTimeText(*c, "D x", utc) << "\n";
+        for (const auto& c : CityList) out << Utf8FromLatin1(c->Name) << "\t" << CityTimeText(*c, "D x", utc) << "\n";
         return 0;
     }
     throw UsageError("unknown command \"" + cmd + "\" (velkaro-time --help lists them)");

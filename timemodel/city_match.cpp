@@ -100,6 +100,32 @@ std::string Latin1FromUtf8(std::string_view text) {
     return out;
 }
 
+std::string Utf8FromLatin1(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        char32_t cp = c;
+        if (c >= 0x80 && c < 0xA0) {
+            const auto* letter = std::find_if(std::begin(kWindowsLetters), std::end(kWindowsLetters),
+                                              [c](const auto& l) { return l.second == c; });
+            // Control codes without a letter have no business in a name; keep them visible.
+            cp = letter == std::end(kWindowsLetters) ? U'\uFFFD' : letter->first;
+        }
+        if (cp < 0x80) {
+            out += ch;
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
 TCityMatch MatchCity(const std::vector<std::string>& names, std::string_view query, size_t maxCandidates) {
     // One entry per distinct name, at its first position.
     std::vector<int> distinct;

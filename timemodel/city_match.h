@@ -19,6 +19,8 @@ bool NameContains(std::string_view name, std::string_view needle);
 // Typed text arrives as UTF-8 from terminals; names are 8-bit. Valid UTF-8 whose characters
 // all have an 8-bit form is converted to it; anything else is returned unchanged.
 std::string Latin1FromUtf8(std::string_view text);
+// The other way, for names written to a terminal or a pipe.
+std::string Utf8FromLatin1(std::string_view text);
 
 struct TCityMatch {
     enum TKind { cmFound, cmAmbiguous, cmUnknown };

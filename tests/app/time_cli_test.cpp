@@ -21,7 +21,8 @@ protected:
         fs::create_directories(dir);
         std::ofstream(dir / "azones.lst") << "; test zones\nUTC,0,0\nNew York,-300,-240,2,1,2,2,0,10,1,1,1,0\n"
                                              "Kolkata,330,330\nParis,60,120,2,1,-1,2,0,9,1,-1,2,0\n";
-        std::ofstream(dir / "acities.lst") << "London,0,263,55\nNew York,1,154,82\nDelhi,2,368,104\nParis,3,268,62\n";
+        std::ofstream(dir / "acities.lst") << "London,0,263,55\nNew York,1,154,82\nDelhi,2,368,104\nParis,3,268,62\n"
+                                              "Z\xFCrich,3,270,50\n";
     }
     static void TearDownTestSuite() { fs::remove_all(dir); }
     void TearDown() override { ClearLists(); }
@@ -48,7 +49,8 @@ TEST_F(TimeCli, Answers) {
         {{"to-utc", "Paris", "--local", "2026-12-05T12:00:00"}, "2026-12-05T11:00:00.000Z\n"},
         {{"calc", "Paris", "--local", "2026-12-31T20:00:00", "--to", "Delhi", "--format", "d mmm HH:MM"},
          "1 Jan 00:30\n"},
-        {{"cities"}, "London\tUTC\t263\t56\nNew York\tNew York\t154\t83\nDelhi\tKolkata\t368\t105\nParis\tParis\t268\t63\n"},
+        {{"cities"}, "London\tUTC\t263\t56\nNew York\tNew York\t154\t83\nDelhi\tKolkata\t368\t105\nParis\tParis\t268\t63\n"
+                     "Z\xC3\xBCrich\tParis\t270\t51\n"},  // names go out in UTF-8
     };
     for (const auto& c : cases) {
         const Result r = Run(c.args);
@@ -80,9 +82,12 @@ TEST_F(TimeCli, CityNamesAsTyped) {
     struct Case { std::vector<std::string> args; int status; std::string out, err; } cases[] = {
         {{"city", "new york", "--at", "2026-07-01T12:00:00Z", "--format", "HH"}, 0, "08\n", ""},
         {{"city", "PAR", "--at", "2026-07-01T12:00:00Z", "--format", "HH"}, 0, "14\n", ""},
+        {{"city", "zurich", "--at", "2026-01-01T12:00:00Z", "--format", "HH"}, 0, "13\n", ""},
+        {{"city", "Z\xC3\xBCRICH", "--at", "2026-01-01T12:00:00Z", "--format", "HH"}, 0, "13\n", ""},
         {{"city", "o"}, 2, "", "velkaro-time: \"o\" fits several cities, among them London, New York\n"},
         {{"city", "Lodnon"}, 2, "",
-         "velkaro-time: unknown city \"Lodnon\"; nearest: London, Delhi, Paris, New York (velkaro-time cities lists them)\n"},
+         "velkaro-time: unknown city \"Lodnon\"; nearest: London, Delhi, Paris, Z\xC3\xBCrich, New York "
+         "(velkaro-time cities lists them)\n"},
     };
     for (const auto& c : cases) {
         const Result r = Run(c.args);
@@ -99,7 +104,7 @@ TEST_F(TimeCli, NowListsVelkaroThenEveryCity) {
     std::string line;
     std::vector<std::string> names;
     while (std::getline(lines, line)) names.push_back(line.substr(0, line.find('\t')));
-    EXPECT_EQ(names, (std::vector<std::string>{"Velkaro", "London", "New York", "Delhi", "Paris"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"Velkaro", "London", "New York", "Delhi", "Paris", "Z\xC3\xBCrich"}));
 }
 
 // The real program, as a script would run it.

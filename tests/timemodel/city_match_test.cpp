@@ -38,6 +38,18 @@ TEST(Latin1FromUtf8, ConvertsOnlyWhatHasAn8BitForm) {
     for (const auto& c : cases) EXPECT_EQ(Latin1FromUtf8(c.text), c.latin1) << c.text;
 }
 
+TEST(Utf8FromLatin1, RoundTripsEvery8BitCharacter) {
+    std::vector<int> bytes = {0x8A, 0x8C, 0x8E, 0x9A, 0x9C, 0x9E, 0x9F};  // the Windows-1252 letters
+    for (int c = 0x20; c < 0x100; ++c)
+        if (c < 0x7F || c >= 0xA0) bytes.push_back(c);
+    for (const int c : bytes) {
+        const std::string latin1(1, static_cast<char>(c));
+        EXPECT_EQ(Latin1FromUtf8(Utf8FromLatin1(latin1)), latin1) << c;
+    }
+    EXPECT_EQ(Utf8FromLatin1("Z\xFCrich"), "Z\xC3\xBCrich");
+    EXPECT_EQ(Utf8FromLatin1("\x81"), "\xEF\xBF\xBD");  // a control code has no character
+}
+
 TEST(MatchCity, ExactFoldedPrefixSubstring) {
     const std::vector<std::string> names = {"Paris", "Z\xFCrich", "Sao Paulo", "San Jose", "San Juan",
                                             "Santiago", "New York", "York", "Paris", "C\xF3rdoba", "Cordoba"};
