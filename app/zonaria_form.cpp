@@ -310,12 +310,19 @@ void TZonariaForm::MapImageClick(int x, int y) {
 
 void TZonariaForm::StatusTimeLabelMouseMove() { HintWindow->hide(); }
 
+void TZonariaForm::ForgetCityHint() {
+    HintWindow->hide();
+    HoverCity = nullptr;
+}
+
 void TZonariaForm::InvalidateStatusStrip() {
     MapImage->update(QRect(0, kMapHeight, width(), height() - kButtonHeight - kMapHeight));
 }
 
 void TZonariaForm::UpdateCityHint() {
-    if (!HoverCity) return;
+    // Only over a map that can be seen: a hint brought back while the window is away could
+    // not be cleared by the pointer.
+    if (!HoverCity || !MapImage->isVisible() || isMinimized()) return;
     const TZonariaOptions& o = ZonariaOptions();
     HintWindow->SetText(ToQt(CityHintText(*HoverCity, o.HintTimeFormat, UtcNow())));
     HintWindow->hide();
@@ -391,10 +398,12 @@ void TZonariaForm::AppRestore() {
 
 void TZonariaForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) ForgetCityHint();
     if (event->type() != QEvent::WindowStateChange) return;
     const auto* e = static_cast<QWindowStateChangeEvent*>(event);
     const bool was = e->oldState() & Qt::WindowMinimized;
     const bool is = windowState() & Qt::WindowMinimized;
+    if (is) ForgetCityHint();
     if (is && !was) {
         // Leave the window system's state change before hiding the window.
         QMetaObject::invokeMethod(this, [this] {
@@ -412,6 +421,9 @@ void TZonariaForm::SettingsChanged() { SetThreadLocale(kEnglishLocaleId); }
 bool TZonariaForm::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     switch (event->type()) {
+        case QEvent::Hide:
+            ForgetCityHint();
+            break;
         case QEvent::LocaleChange:
         case QEvent::PaletteChange:
         case QEvent::ApplicationPaletteChange:

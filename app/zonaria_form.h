@@ -81,6 +81,8 @@ public:
     void LayoutStatusStrip();
     void InvalidateStatusStrip();
     void UpdateCityHint();
+    // Hides the hint and clears HoverCity: the window went out of the user's sight or focus.
+    void ForgetCityHint();
     void TimerTimer();
 
     void MapImagePaint();

@@ -227,6 +227,43 @@ TEST_F(ZonariaFormTest, ButtonsHideTheHintAndTheTickBringsItBack) {
     EXPECT_EQ(f.HintWindow->Text(), QString::fromLatin1(CityHintText(city, "'fixed text'", UtcNow())));
 }
 
+TEST_F(ZonariaFormTest, TheHintGoesWhenTheWindowIsMinimisedHiddenOrDeactivated) {
+    QWidget other;
+    const std::pair<const char*, std::function<void(TZonariaForm&)>> cases[] = {
+        {"to the notification area", [](TZonariaForm& f) {
+             f.TrayAvailable = [] { return true; };
+             f.showMinimized();
+         }},
+        {"minimised on the task bar", [](TZonariaForm& f) {
+             f.TrayAvailable = [] { return false; };
+             f.showMinimized();
+         }},
+        {"hidden", [](TZonariaForm& f) { f.hide(); }},
+        {"deactivated", [&other](TZonariaForm&) {
+             other.show();
+             other.activateWindow();
+             EXPECT_TRUE(QTest::qWaitForWindowActive(&other));
+         }},
+    };
+    for (const auto& [what, away] : cases) {
+        TIniStore(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria").DeleteEntry("\\ZonariaForm", "");
+        TZonariaForm& f = StartShown();
+        f.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        const TCity& city = LonelyCity();
+        f.MapImageMouseMove(city.X + 2, city.Y);
+        ASSERT_TRUE(f.HintWindow->isVisible());
+        away(f);
+        Settle();
+        f.TimerTimer();
+        Settle();
+        EXPECT_FALSE(f.HintWindow->isVisible()) << what;
+        EXPECT_EQ(f.HoverCity, nullptr) << what;
+        form.reset();
+        ClearLists();
+    }
+}
+
 TEST_F(ZonariaFormTest, ClickingSelectsAndClearsTheCity) {
     TZonariaForm& f = StartShown();
     const TCity& city = LonelyCity();
