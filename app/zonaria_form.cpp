@@ -259,7 +259,7 @@ void TZonariaForm::MapImagePaint() {
 
         const QRect velkaro = ToQRect(strip.Velkaro);
         c.setFont(DisplayFont(o.MVTFontSize, o.MVTFontStyle));
-        c.fillRect(velkaro, ResolveColor(o.MVTColor));
+        c.fillRect(velkaro, ResolveBoxColor(o.MVTColor, MapImage->palette()));
         c.setPen(ResolveColor(o.MVTFontColor));
         c.setClipRect(velkaro);
         c.drawText(velkaro, kTextFlags, ToQt(VelkaroStripText(o.MVTFormat, now)));
@@ -268,7 +268,7 @@ void TZonariaForm::MapImagePaint() {
         if (SelectedCity) c.setFont(DisplayFont(o.StatusFontSize, o.StatusFontStyle));
         else c.setFont(DisplayFont(8, 0));
         c.setClipRect(city);
-        c.fillRect(city, ResolveColor(o.StatusColor));
+        c.fillRect(city, ResolveBoxColor(o.StatusColor, MapImage->palette()));
         c.setPen(ResolveColor(o.StatusFontColor));
         c.drawText(city, kTextFlags, cityText);
     }
@@ -293,7 +293,7 @@ void TZonariaForm::MapImageMouseMove(int x, int y) {
     HoverCity = c;
     const TZonariaOptions& o = ZonariaOptions();
     const QString text = ToQt(CityHintText(*c, o.HintTimeFormat, UtcNow()));
-    HintWindow->SetHintColor(ResolveColor(o.HintColor));
+    HintWindow->SetHintColor(ResolveBoxColor(o.HintColor, HintWindow->palette()));
     HintWindow->SetHintFont(DisplayFont(o.HintFontSize, o.HintFontStyle), ResolveColor(o.HintFontColor));
     QRect r = HintWindow->CalcHintRect(10000, text);
     const QPoint s = MapImage->mapToGlobal(QPoint(x, y));

@@ -24,6 +24,7 @@
 #include "shell/tray_icon.h"
 #include "tests/app/test_app.h"
 #include "tests/settings/temp_config.h"
+#include "widgets/color.h"
 
 namespace velkaro {
 namespace {
@@ -317,6 +318,19 @@ TEST_F(ZonariaFormTest, TickRepaintsTheStripAndSetsTheIconHint) {
     ASSERT_GE(hint.size(), 14u);
     EXPECT_EQ(hint[0], '@');
     EXPECT_EQ(hint.substr(10, 4), "    ") << hint;  // "@1234 d123" then four blanks
+}
+
+TEST_F(ZonariaFormTest, BoxColourNoneIsTheWindowColourAndClearsEveryTick) {
+    TZonariaForm& f = StartShown();
+    const QColor window = f.MapImage->palette().color(QPalette::Window);
+    ASSERT_NE(window, QColor(Qt::black));
+    // A corner of each box that no text reaches: the Velkaro box, then the city box.
+    for (const auto& [box, x] : {std::pair{&TZonariaOptions::MVTColor, 528}, {&TZonariaOptions::StatusColor, 300}}) {
+        ZonariaOptions().*box = 0;  // black first, so that a box left uncleared shows
+        EXPECT_EQ(StripPixel(x, 0), QColor(Qt::black));
+        ZonariaOptions().*box = clNone;
+        EXPECT_EQ(StripPixel(x, 0), window) << x;
+    }
 }
 
 TEST_F(ZonariaFormTest, MinimisingGoesToTheNotificationAreaAndShowComesBack) {
