@@ -440,7 +440,7 @@ bool TZonariaForm::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
             urlLabel->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-            QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));
+            QDesktopServices::openUrl(QUrl(QString::fromUtf8(kHomePageUrl)));
             return true;
         }
         return false;

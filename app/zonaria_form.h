@@ -31,8 +31,8 @@ class TIniStore;
 class TMapPanel;
 class TTrayIcon;
 
-// Opened by the hyperlink label under the map.
-constexpr const char* kHomePageUrl = "https://velkaro.example.org/";
+// Opened by the hyperlink label under the map; chosen when the program is built.
+constexpr const char* kHomePageUrl = VELKARO_HOMEPAGE;
 
 class TZonariaForm : public QWidget {
     Q_OBJECT
