@@ -133,6 +133,22 @@ TEST_F(ZonariaFormTest, StartsWithTheListsTheLayoutAndThePrompt) {
     EXPECT_EQ(StripPixel(2, 0), QColor(255, 255, 255));
 }
 
+// On a high-density screen the map is the picture drawn at twice the size, in the same logical
+// 530 x 248; at a ratio of 1 the plain picture, pixel for pixel.
+TEST_F(ZonariaFormTest, TheMapPictureFollowsTheDevicePixelRatio) {
+    TZonariaForm& f = StartShown();
+    for (const qreal ratio : {1.0, 2.0}) {
+        SCOPED_TRACE(ratio);
+        const QString file = ratio > 1 ? QStringLiteral(":/map@2x.bmp") : QStringLiteral(":/map.bmp");
+        const QImage picture = QImage(file).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(picture.size(), QSize(kMapWidth, kMapHeight) * ratio);
+        f.BackBuffer = QImage(f.MapImage->size() * ratio, QImage::Format_RGB32);
+        f.BackBuffer.setDevicePixelRatio(ratio);
+        f.MapImage->repaint();
+        EXPECT_EQ(f.BackBuffer.copy(QRect(QPoint(0, 0), picture.size())), picture);
+    }
+}
+
 TEST_F(ZonariaFormTest, MissingListShowsItsErrorEndsTheProgramAndSavesNothing) {
     struct Case {
         const char* present;
