@@ -262,7 +262,7 @@ void TZonariaForm::MapImagePaint() {
 
         const QRect velkaro = ToQRect(strip.Velkaro);
         c.setFont(DisplayFont(o.MVTFontSize, o.MVTFontStyle));
-        c.fillRect(velkaro, ResolveColor(o.MVTColor));
+        c.fillRect(velkaro, ResolveBoxColor(o.MVTColor, MapImage->palette()));
         c.setPen(ResolveColor(o.MVTFontColor));
         c.setClipRect(velkaro);
         c.drawText(velkaro, kTextFlags, ToQt(VelkaroStripText(o.MVTFormat, now)));
@@ -271,7 +271,7 @@ void TZonariaForm::MapImagePaint() {
         if (SelectedCity) c.setFont(DisplayFont(o.StatusFontSize, o.StatusFontStyle));
         else c.setFont(DisplayFont(8, 0));
         c.setClipRect(city);
-        c.fillRect(city, ResolveColor(o.StatusColor));
+        c.fillRect(city, ResolveBoxColor(o.StatusColor, MapImage->palette()));
         c.setPen(ResolveColor(o.StatusFontColor));
         c.drawText(city, kTextFlags, cityText);
     }
@@ -310,7 +310,7 @@ void TZonariaForm::MapImageMouseMove(int x, int y) {
     HoverCity = c;
     const TZonariaOptions& o = ZonariaOptions();
     const QString text = ToQt(CityHintText(*c, o.HintTimeFormat, UtcNow()));
-    HintWindow->SetHintColor(ResolveColor(o.HintColor));
+    HintWindow->SetHintColor(ResolveBoxColor(o.HintColor, HintWindow->palette()));
     HintWindow->SetHintFont(DisplayFont(o.HintFontSize, o.HintFontStyle), ResolveColor(o.HintFontColor));
     QRect r = HintWindow->CalcHintRect(10000, text);
     const QPoint s = MapImage->mapToGlobal(QPoint(x, y));
@@ -327,12 +327,19 @@ void TZonariaForm::MapImageClick(int x, int y) {
 
 void TZonariaForm::StatusTimeLabelMouseMove() { HintWindow->hide(); }
 
+void TZonariaForm::ForgetCityHint() {
+    HintWindow->hide();
+    HoverCity = nullptr;
+}
+
 void TZonariaForm::InvalidateStatusStrip() {
     MapImage->update(QRect(0, kMapHeight, width(), height() - kButtonHeight - kMapHeight));
 }
 
 void TZonariaForm::UpdateCityHint() {
-    if (!HoverCity) return;
+    // Only over a map that can be seen: a hint brought back while the window is away could
+    // not be cleared by the pointer.
+    if (!HoverCity || !MapImage->isVisible() || isMinimized()) return;
     const TZonariaOptions& o = ZonariaOptions();
     HintWindow->SetText(ToQt(CityHintText(*HoverCity, o.HintTimeFormat, UtcNow())));
     HintWindow->hide();
@@ -408,10 +415,12 @@ void TZonariaForm::AppRestore() {
 
 void TZonariaForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) ForgetCityHint();
     if (event->type() != QEvent::WindowStateChange) return;
     const auto* e = static_cast<QWindowStateChangeEvent*>(event);
     const bool was = e->oldState() & Qt::WindowMinimized;
     const bool is = windowState() & Qt::WindowMinimized;
+    if (is) ForgetCityHint();
     if (is && !was) {
         // Leave the window system's state change before hiding the window.
         QMetaObject::invokeMethod(this, [this] {
@@ -429,6 +438,9 @@ void TZonariaForm::SettingsChanged() { SetThreadLocale(kEnglishLocaleId); }
 bool TZonariaForm::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     switch (event->type()) {
+        case QEvent::Hide:
+            ForgetCityHint();
+            break;
         case QEvent::LocaleChange:
         case QEvent::PaletteChange:
         case QEvent::ApplicationPaletteChange:
@@ -445,7 +457,7 @@ bool TZonariaForm::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
             urlLabel->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-            QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));
+            QDesktopServices::openUrl(QUrl(QString::fromUtf8(kHomePageUrl)));
             return true;
         }
         return false;

@@ -31,8 +31,8 @@ class TIniStore;
 class TMapPanel;
 class TTrayIcon;
 
-// Opened by the hyperlink label under the map.
-constexpr const char* kHomePageUrl = "https://velkaro.example.org/";
+// Opened by the hyperlink label under the map; chosen when the program is built.
+constexpr const char* kHomePageUrl = VELKARO_HOMEPAGE;
 
 class TZonariaForm : public QWidget {
     Q_OBJECT
@@ -81,6 +81,8 @@ public:
     void LayoutStatusStrip();
     void InvalidateStatusStrip();
     void UpdateCityHint();
+    // Hides the hint and clears HoverCity: the window went out of the user's sight or focus.
+    void ForgetCityHint();
     void TimerTimer();
 
     void MapImagePaint();
