@@ -1,4 +1,4 @@
-// The configuration dialog's content as plain data: its fixed lists, the state of its three
+// The configuration dialog's content as plain data: its fixed lists, the state of its
 // pages, and the copying between that state and the options object.
 #pragma once
 
@@ -35,6 +35,8 @@ struct TConfPage {
 
 struct TConfState {
     TConfPage MVT, TZT, Hint;
+    // The "Map" page.
+    bool ShowDaylight = false;
     bool operator==(const TConfState&) const = default;
 };
 

@@ -84,13 +84,15 @@ TTimeConfForm::TTimeConfForm(TDateTime localNow, QWidget* parent)
 TTimeConfForm::~TTimeConfForm() = default;
 
 TConfState TTimeConfForm::State() const {
-    return {ReadPage(MVTControls(*ui)), ReadPage(TZTControls(*ui)), ReadPage(HintControls(*ui))};
+    return {ReadPage(MVTControls(*ui)), ReadPage(TZTControls(*ui)), ReadPage(HintControls(*ui)),
+            ui->ShowDaylightCB->isChecked()};
 }
 
 void TTimeConfForm::SetState(const TConfState& state) {
     WritePage(MVTControls(*ui), state.MVT);
     WritePage(TZTControls(*ui), state.TZT);
     WritePage(HintControls(*ui), state.Hint);
+    ui->ShowDaylightCB->setChecked(state.ShowDaylight);
 }
 
 void TTimeConfForm::LoadFromOptions(const TZonariaOptions& options) {
