@@ -157,6 +157,9 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
         if (!report.Warnings.empty()) ShowWarningBox(report.Warnings);
     } catch (const std::exception& e) {
         ShowErrorBox(e.what());
+        // A start that did not complete saves nothing: the stored placement and options are
+        // the user's, not those of a window that was never shown.
+        FormStorage->Active = false;
         // The window finishes its creation; the program ends as soon as its loop starts.
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     }
@@ -183,7 +186,7 @@ TZonariaForm::~TZonariaForm() {
 }
 
 void TZonariaForm::FormDestroy() {
-    ZonariaOptions().Save();
+    if (ListsLoaded) ZonariaOptions().Save();
     BackBuffer = QImage();
     HoverCity = nullptr;
     SelectedCity = nullptr;

@@ -168,7 +168,7 @@ TEST_F(ZonariaFormTest, DaylightShadesTheMapAndApplyingItOffRestoresThePicture) 
     EXPECT_EQ(f.BackBuffer.copy(QRect(0, 0, kMapWidth, kMapHeight)), plain);
 }
 
-TEST_F(ZonariaFormTest, MissingListShowsItsErrorAndEndsTheProgram) {
+TEST_F(ZonariaFormTest, MissingListShowsItsErrorEndsTheProgramAndSavesNothing) {
     struct Case {
         const char* present;
         const char* message;
@@ -181,6 +181,12 @@ TEST_F(ZonariaFormTest, MissingListShowsItsErrorAndEndsTheProgram) {
         fs::remove(dir / "azones.lst");
         fs::copy_file(kDataDir + c.present, dir / c.present);
         boxes.Messages.clear();
+        {
+            TIniStore store(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
+            store.WriteInteger("\\ZonariaForm", "Left", 500);
+            store.WriteInteger("\\ZonariaForm", "Top", 400);
+            store.WriteInteger("\\Options", "HintFontSize", 11);
+        }
 
         TZonariaForm& f = Start(dir.string() + "/");
         EXPECT_FALSE(f.ListsLoaded);
@@ -196,8 +202,14 @@ TEST_F(ZonariaFormTest, MissingListShowsItsErrorAndEndsTheProgram) {
         QObject::connect(&failsafe, &QTimer::timeout, [] { QCoreApplication::exit(99); });
         failsafe.start(5000);
         EXPECT_EQ(QCoreApplication::exec(), 0);
+        ZonariaOptions().HintFontSize = 14;
         form.reset();
         ClearLists();
+        TIniStore store(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
+        EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Left", -1), 500);
+        EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Top", -1), 400);
+        EXPECT_EQ(store.ReadInteger("\\Options", "HintFontSize", -1), 11);
+        EXPECT_EQ(store.ReadInteger("\\Options", "MVTColor", -1), -1);
     }
 }
 
