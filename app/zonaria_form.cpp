@@ -11,7 +11,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QUrl>
+#include <cmath>
 
+#include "app/daylight_layer.h"
 #include "app/error_box.h"
 #include "app/hint_window.h"
 #include "app/map_logic.h"
@@ -283,10 +285,25 @@ void TZonariaForm::MapImagePaint() {
     }
 }
 
-const QImage& TZonariaForm::MapPicture(qreal devicePixelRatio, TDateTime) {
+namespace {
+int64_t MinuteOf(TDateTime utc) { return int64_t(std::floor(utc * 1440.0)); }
+}  // namespace
+
+const QImage& TZonariaForm::MapPicture(qreal devicePixelRatio, TDateTime utc) {
     // The high-density picture is drawn from the same outlines at twice the size; marked with
     // its ratio, it covers the same logical 530 x 248.
-    return devicePixelRatio > 1 && !map2x_.isNull() ? map2x_ : map_;
+    const bool dense = devicePixelRatio > 1 && !map2x_.isNull();
+    const QImage& picture = dense ? map2x_ : map_;
+    if (!ZonariaOptions().ShowDaylight) return picture;
+    // The shading moves a pixel in about three minutes: once a minute is plenty, and the
+    // per-second repaint copies the finished picture as it copies the plain one.
+    const int64_t minute = MinuteOf(utc);
+    if (shaded_.isNull() || minute != shadedMinute_ || picture.devicePixelRatio() != shadedRatio_) {
+        shaded_ = ShadeDaylight(picture, minute / 1440.0);
+        shadedMinute_ = minute;
+        shadedRatio_ = picture.devicePixelRatio();
+    }
+    return shaded_;
 }
 
 void TZonariaForm::ShowLogo(qreal devicePixelRatio) {
@@ -349,6 +366,8 @@ void TZonariaForm::UpdateCityHint() {
 void TZonariaForm::TimerTimer() {
     if (!ListsLoaded) return;
     InvalidateStatusStrip();
+    if (ZonariaOptions().ShowDaylight && MinuteOf(UtcNow()) != shadedMinute_)
+        MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
     UpdateCityHint();
     const TZonariaOptions& o = ZonariaOptions();
     TrayIcon->SetHint(TrayHintText(o.MVTFormat, UtcNow(), o.StatusTimeFormat, LocalNow()));
@@ -374,15 +393,17 @@ void TZonariaForm::btnConfigureClick() {
     TTimeConfForm dialog;
     dialog.LoadFromOptions(ZonariaOptions());
     // Apply has already stored the values: show them now, while the dialog stays open.
-    connect(&dialog, &TTimeConfForm::Applied, this, [this] {
-        LayoutStatusStrip();
-        InvalidateStatusStrip();
-    });
+    connect(&dialog, &TTimeConfForm::Applied, this, &TZonariaForm::OptionsApplied);
     if (dialog.exec() == QDialog::Accepted) {
         dialog.StoreToOptions(ZonariaOptions());
-        LayoutStatusStrip();
-        InvalidateStatusStrip();
+        OptionsApplied();
     }
+}
+
+void TZonariaForm::OptionsApplied() {
+    LayoutStatusStrip();
+    InvalidateStatusStrip();
+    MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
 }
 
 void TZonariaForm::btnAboutClick() {

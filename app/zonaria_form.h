@@ -120,6 +120,8 @@ private:
     void FormDestroy();
     void CreateTrayMenu();
     void SettingsChanged();
+    // After the options changed: the strip's layout, and the map when daylight was switched.
+    void OptionsApplied();
     QFont DisplayFont(uint32_t points, TFontStyles styles) const;
 
     // The map picture for the panel's device pixel ratio; with daylight shown, shaded for the
@@ -130,6 +132,9 @@ private:
     std::unique_ptr<Ui::ZonariaForm> ui_;
     QImage map_;
     QImage map2x_;
+    QImage shaded_;
+    int64_t shadedMinute_ = -1;
+    qreal shadedRatio_ = 0;
     QPixmap logo_;
     qreal logoRatio_ = 1;
     bool inTray_ = false;
