@@ -56,7 +56,7 @@ _velkaro_time() {
             city) options+=" --at --format" ;;
             format|to-utc) options+=" --local" ;;
             calc) options+=" --local --to --format" ;;
-            sync) options+=" --server --port" ;;
+            sync) options+=" --server --port --json" ;;
         esac
         if [[ -z $command && $cur != -* ]]; then
             COMPREPLY=($(compgen -W "$commands" -- "$cur"))
