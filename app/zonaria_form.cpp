@@ -16,6 +16,8 @@
 #include "app/daylight_layer.h"
 #include "app/error_box.h"
 #include "app/hint_window.h"
+#include "app/map_accessible.h"
+#include "app/map_focus.h"
 #include "app/map_logic.h"
 #include "app/map_panel.h"
 #include "platform/locale.h"
@@ -88,7 +90,11 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
 
     MapImage->OnPaint = [this](QPaintEvent*) { MapImagePaint(); };
     MapImage->OnMouseMove = [this](int x, int y) { MapImageMouseMove(x, y); };
-    MapImage->OnClick = [this](int x, int y) { MapImageClick(x, y); };
+    MapImage->OnClick = [this](int x, int y) {
+        const TCity* was = SelectedCity;
+        MapImageClick(x, y);
+        if (SelectedCity != was) MapFocus->SelectionChanged();
+    };
     MapImage->OnResize = [this] { FormResize(); };
 
     for (QPushButton* b : {btnTimeConv, btnTimeSync, btnTimeCalc, btnConfigure, btnAbout}) {
@@ -101,6 +107,8 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
     connect(btnConfigure, &QPushButton::clicked, this, &TZonariaForm::btnConfigureClick);
     connect(btnAbout, &QPushButton::clicked, this, &TZonariaForm::btnAboutClick);
 
+    InstallMapAccessibility();
+    MapFocus = new TMapFocus(this);
     CreateTrayMenu();
 
     Timer.setInterval(1000);
@@ -118,12 +126,17 @@ void TZonariaForm::CreateTrayMenu() {
     miTimeCalculator = TrayMenu->addAction(QStringLiteral("Time Calculator"));
     miTimeConverter = TrayMenu->addAction(QStringLiteral("Time Converter"));
     miTimeSynchronizer = TrayMenu->addAction(QStringLiteral("Time Synchronizer"));
+    miFindCity = TrayMenu->addAction(QStringLiteral("Find city"));
     TrayMenu->addSeparator();
     Exit1 = TrayMenu->addAction(QStringLiteral("&Exit"));
     connect(Show1, &QAction::triggered, this, &TZonariaForm::Show1Click);
     connect(miTimeCalculator, &QAction::triggered, this, &TZonariaForm::btnTimeCalcClick);
     connect(miTimeConverter, &QAction::triggered, this, &TZonariaForm::btnTimeConvClick);
     connect(miTimeSynchronizer, &QAction::triggered, this, &TZonariaForm::btnTimeSyncClick);
+    connect(miFindCity, &QAction::triggered, this, [this] {
+        AppRestore();
+        MapFocus->FindCity();
+    });
     connect(Exit1, &QAction::triggered, this, &TZonariaForm::Exit1Click);
 
     TrayIcon = new TTrayIcon(this);
@@ -279,6 +292,7 @@ void TZonariaForm::MapImagePaint() {
     }
     QPainter panel(MapImage);
     panel.drawImage(QPoint(0, 0), BackBuffer);
+    MapFocus->PaintRing(panel);
     if (!painted_) {
         painted_ = true;
         if (OnFirstPaint) QMetaObject::invokeMethod(this, OnFirstPaint, Qt::QueuedConnection);

@@ -27,6 +27,7 @@ namespace velkaro {
 
 class TFormPersist;
 class THintWindow;
+class TMapFocus;
 class TIniStore;
 class TMapPanel;
 class TTrayIcon;
@@ -59,6 +60,7 @@ public:
     QAction* miTimeCalculator = nullptr;
     QAction* miTimeConverter = nullptr;
     QAction* miTimeSynchronizer = nullptr;
+    QAction* miFindCity = nullptr;
     QAction* Exit1 = nullptr;
     QTimer Timer;
     TFormPersist* FormStorage = nullptr;
@@ -71,6 +73,8 @@ public:
     const TCity* SelectedCity = nullptr;
     TColor LogoBackColor = 0xFFFFFF;
     bool ListsLoaded = false;
+    // The keyboard path of the map and the "Find city" pop-up.
+    TMapFocus* MapFocus = nullptr;
 
     // Whether minimising may go to the notification area; the desktop's answer by default.
     std::function<bool()> TrayAvailable;
