@@ -2,7 +2,7 @@
 
 _velkaro_time() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
-    local commands="velkaro city format to-utc calc cities now sync"
+    local commands="velkaro city sun format to-utc calc cities now sync"
     local i command="" data=()
     for ((i = 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in
@@ -21,7 +21,7 @@ _velkaro_time() {
     local city=false
     if [[ $prev == --to ]]; then
         city=true
-    elif [[ $cur != -* && ( $command == city || $command == to-utc || $command == calc ) ]]; then
+    elif [[ $cur != -* && ( $command == city || $command == sun || $command == to-utc || $command == calc ) ]]; then
         # Only the word right after the command is a city.
         local positional=0
         for ((i = 1; i < COMP_CWORD; i++)); do
@@ -54,6 +54,7 @@ _velkaro_time() {
         case $command in
             velkaro) options+=" --at --variant" ;;
             city) options+=" --at --format" ;;
+            sun) options+=" --at" ;;
             format|to-utc) options+=" --local" ;;
             calc) options+=" --local --to --format" ;;
             sync) options+=" --server --port --json" ;;
