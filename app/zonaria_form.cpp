@@ -93,7 +93,7 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
     MapImage->OnClick = [this](int x, int y) {
         const TCity* was = SelectedCity;
         MapImageClick(x, y);
-        if (SelectedCity != was) MapFocus->SelectionChanged();
+        if (SelectedCity != was && MapFocus) MapFocus->SelectionChanged();
     };
     MapImage->OnResize = [this] { FormResize(); };
 
@@ -189,6 +189,9 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
 
 TZonariaForm::~TZonariaForm() {
     Timer.stop();
+    // The keyboard path watches the map's events, which go on while the widgets are torn down.
+    delete MapFocus;
+    MapFocus = nullptr;
     // The placement keeper saves first, while the window is whole; then the options.
     TFormPersist::AnnounceDestruction(this);
     FormDestroy();
@@ -292,7 +295,7 @@ void TZonariaForm::MapImagePaint() {
     }
     QPainter panel(MapImage);
     panel.drawImage(QPoint(0, 0), BackBuffer);
-    MapFocus->PaintRing(panel);
+    if (MapFocus) MapFocus->PaintRing(panel);
     if (!painted_) {
         painted_ = true;
         if (OnFirstPaint) QMetaObject::invokeMethod(this, OnFirstPaint, Qt::QueuedConnection);
