@@ -41,8 +41,6 @@ QString ToQt(const std::string& text) {
     return QString::fromLatin1(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 
-constexpr int kTextFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextExpandTabs;
-
 QRect ToQRect(const TStripRect& r) { return QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)); }
 
 }  // namespace
@@ -265,7 +263,7 @@ void TZonariaForm::MapImagePaint() {
         c.fillRect(velkaro, ResolveBoxColor(o.MVTColor, MapImage->palette()));
         c.setPen(ResolveColor(o.MVTFontColor));
         c.setClipRect(velkaro);
-        c.drawText(velkaro, kTextFlags, ToQt(VelkaroStripText(o.MVTFormat, now)));
+        c.drawText(velkaro, kStripTextFlags, ToQt(VelkaroStripText(o.MVTFormat, now)));
 
         const QRect city = ToQRect(strip.City);
         if (SelectedCity) c.setFont(DisplayFont(o.StatusFontSize, o.StatusFontStyle));
@@ -273,7 +271,7 @@ void TZonariaForm::MapImagePaint() {
         c.setClipRect(city);
         c.fillRect(city, ResolveBoxColor(o.StatusColor, MapImage->palette()));
         c.setPen(ResolveColor(o.StatusFontColor));
-        c.drawText(city, kTextFlags, cityText);
+        c.drawText(city, kStripTextFlags, cityText);
     }
     QPainter panel(MapImage);
     panel.drawImage(QPoint(0, 0), BackBuffer);
