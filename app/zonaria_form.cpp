@@ -11,9 +11,13 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QUrl>
+#include <cmath>
 
+#include "app/daylight_layer.h"
 #include "app/error_box.h"
 #include "app/hint_window.h"
+#include "app/map_accessible.h"
+#include "app/map_focus.h"
 #include "app/map_logic.h"
 #include "app/map_panel.h"
 #include "platform/locale.h"
@@ -84,7 +88,11 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
 
     MapImage->OnPaint = [this](QPaintEvent*) { MapImagePaint(); };
     MapImage->OnMouseMove = [this](int x, int y) { MapImageMouseMove(x, y); };
-    MapImage->OnClick = [this](int x, int y) { MapImageClick(x, y); };
+    MapImage->OnClick = [this](int x, int y) {
+        const TCity* was = SelectedCity;
+        MapImageClick(x, y);
+        if (SelectedCity != was) MapFocus->SelectionChanged();
+    };
     MapImage->OnResize = [this] { FormResize(); };
 
     for (QPushButton* b : {btnTimeConv, btnTimeSync, btnTimeCalc, btnConfigure, btnAbout}) {
@@ -97,6 +105,8 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
     connect(btnConfigure, &QPushButton::clicked, this, &TZonariaForm::btnConfigureClick);
     connect(btnAbout, &QPushButton::clicked, this, &TZonariaForm::btnAboutClick);
 
+    InstallMapAccessibility();
+    MapFocus = new TMapFocus(this);
     CreateTrayMenu();
 
     Timer.setInterval(1000);
@@ -114,12 +124,17 @@ void TZonariaForm::CreateTrayMenu() {
     miTimeCalculator = TrayMenu->addAction(QStringLiteral("Time Calculator"));
     miTimeConverter = TrayMenu->addAction(QStringLiteral("Time Converter"));
     miTimeSynchronizer = TrayMenu->addAction(QStringLiteral("Time Synchronizer"));
+    miFindCity = TrayMenu->addAction(QStringLiteral("Find city"));
     TrayMenu->addSeparator();
     Exit1 = TrayMenu->addAction(QStringLiteral("&Exit"));
     connect(Show1, &QAction::triggered, this, &TZonariaForm::Show1Click);
     connect(miTimeCalculator, &QAction::triggered, this, &TZonariaForm::btnTimeCalcClick);
     connect(miTimeConverter, &QAction::triggered, this, &TZonariaForm::btnTimeConvClick);
     connect(miTimeSynchronizer, &QAction::triggered, this, &TZonariaForm::btnTimeSyncClick);
+    connect(miFindCity, &QAction::triggered, this, [this] {
+        AppRestore();
+        MapFocus->FindCity();
+    });
     connect(Exit1, &QAction::triggered, this, &TZonariaForm::Exit1Click);
 
     TrayIcon = new TTrayIcon(this);
@@ -275,16 +290,32 @@ void TZonariaForm::MapImagePaint() {
     }
     QPainter panel(MapImage);
     panel.drawImage(QPoint(0, 0), BackBuffer);
+    MapFocus->PaintRing(panel);
     if (!painted_) {
         painted_ = true;
         if (OnFirstPaint) QMetaObject::invokeMethod(this, OnFirstPaint, Qt::QueuedConnection);
     }
 }
 
-const QImage& TZonariaForm::MapPicture(qreal devicePixelRatio, TDateTime) {
+namespace {
+int64_t MinuteOf(TDateTime utc) { return int64_t(std::floor(utc * 1440.0)); }
+}  // namespace
+
+const QImage& TZonariaForm::MapPicture(qreal devicePixelRatio, TDateTime utc) {
     // The high-density picture is drawn from the same outlines at twice the size; marked with
     // its ratio, it covers the same logical 530 x 248.
-    return devicePixelRatio > 1 && !map2x_.isNull() ? map2x_ : map_;
+    const bool dense = devicePixelRatio > 1 && !map2x_.isNull();
+    const QImage& picture = dense ? map2x_ : map_;
+    if (!ZonariaOptions().ShowDaylight) return picture;
+    // The shading moves a pixel in about three minutes: once a minute is plenty, and the
+    // per-second repaint copies the finished picture as it copies the plain one.
+    const int64_t minute = MinuteOf(utc);
+    if (shaded_.isNull() || minute != shadedMinute_ || picture.devicePixelRatio() != shadedRatio_) {
+        shaded_ = ShadeDaylight(picture, minute / 1440.0);
+        shadedMinute_ = minute;
+        shadedRatio_ = picture.devicePixelRatio();
+    }
+    return shaded_;
 }
 
 void TZonariaForm::ShowLogo(qreal devicePixelRatio) {
@@ -347,6 +378,8 @@ void TZonariaForm::UpdateCityHint() {
 void TZonariaForm::TimerTimer() {
     if (!ListsLoaded) return;
     InvalidateStatusStrip();
+    if (ZonariaOptions().ShowDaylight && MinuteOf(UtcNow()) != shadedMinute_)
+        MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
     UpdateCityHint();
     const TZonariaOptions& o = ZonariaOptions();
     TrayIcon->SetHint(TrayHintText(o.MVTFormat, UtcNow(), o.StatusTimeFormat, LocalNow()));
@@ -372,15 +405,17 @@ void TZonariaForm::btnConfigureClick() {
     TTimeConfForm dialog;
     dialog.LoadFromOptions(ZonariaOptions());
     // Apply has already stored the values: show them now, while the dialog stays open.
-    connect(&dialog, &TTimeConfForm::Applied, this, [this] {
-        LayoutStatusStrip();
-        InvalidateStatusStrip();
-    });
+    connect(&dialog, &TTimeConfForm::Applied, this, &TZonariaForm::OptionsApplied);
     if (dialog.exec() == QDialog::Accepted) {
         dialog.StoreToOptions(ZonariaOptions());
-        LayoutStatusStrip();
-        InvalidateStatusStrip();
+        OptionsApplied();
     }
+}
+
+void TZonariaForm::OptionsApplied() {
+    LayoutStatusStrip();
+    InvalidateStatusStrip();
+    MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
 }
 
 void TZonariaForm::btnAboutClick() {

@@ -27,6 +27,7 @@ namespace velkaro {
 
 class TFormPersist;
 class THintWindow;
+class TMapFocus;
 class TIniStore;
 class TMapPanel;
 class TTrayIcon;
@@ -63,6 +64,7 @@ public:
     QAction* miTimeCalculator = nullptr;
     QAction* miTimeConverter = nullptr;
     QAction* miTimeSynchronizer = nullptr;
+    QAction* miFindCity = nullptr;
     QAction* Exit1 = nullptr;
     QTimer Timer;
     TFormPersist* FormStorage = nullptr;
@@ -75,6 +77,8 @@ public:
     const TCity* SelectedCity = nullptr;
     TColor LogoBackColor = 0xFFFFFF;
     bool ListsLoaded = false;
+    // The keyboard path of the map and the "Find city" pop-up.
+    TMapFocus* MapFocus = nullptr;
 
     // Whether minimising may go to the notification area; the desktop's answer by default.
     std::function<bool()> TrayAvailable;
@@ -124,6 +128,8 @@ private:
     void FormDestroy();
     void CreateTrayMenu();
     void SettingsChanged();
+    // After the options changed: the strip's layout, and the map when daylight was switched.
+    void OptionsApplied();
     QFont DisplayFont(uint32_t points, TFontStyles styles) const;
 
     // The map picture for the panel's device pixel ratio; with daylight shown, shaded for the
@@ -134,6 +140,9 @@ private:
     std::unique_ptr<Ui::ZonariaForm> ui_;
     QImage map_;
     QImage map2x_;
+    QImage shaded_;
+    int64_t shadedMinute_ = -1;
+    qreal shadedRatio_ = 0;
     QPixmap logo_;
     qreal logoRatio_ = 1;
     bool inTray_ = false;

@@ -152,20 +152,24 @@ TZone::TZone(const std::string& line) {
     BuildSwitchTable();
 }
 
+namespace {
+constexpr int64_t kNotYet = INT64_MIN;
+}  // namespace
+
 void TZone::BuildSwitchTable() {
     SwitchTable.clear();
-    if (Rules.StandardDate.wMonth == 0 || !HasValidRule()) return;
-    SwitchTable.reserve(kTableYears);
-    for (int year = kFirstTableYear; year < kFirstTableYear + kTableYears; ++year)
-        SwitchTable.push_back(
-            {DateTimeToMs(SystemTimeToDateTime(ResolveRuleDate(year, Rules.StandardDate))),
-             DateTimeToMs(SystemTimeToDateTime(ResolveRuleDate(year, Rules.DaylightDate)))});
+    UsesSwitchTable = Rules.StandardDate.wMonth != 0 && HasValidRule();
 }
 
 const TZone::TSwitches* TZone::SwitchesOf(int year) const {
     const int i = year - kFirstTableYear;
-    if (SwitchTable.empty() || i < 0 || i >= kTableYears) return nullptr;
-    return &SwitchTable[static_cast<size_t>(i)];
+    if (!UsesSwitchTable || i < 0 || i >= kTableYears) return nullptr;
+    if (SwitchTable.empty()) SwitchTable.assign(kTableYears, {kNotYet, kNotYet});
+    TSwitches& sw = SwitchTable[static_cast<size_t>(i)];
+    if (sw.StandardMs == kNotYet)
+        sw = {DateTimeToMs(SystemTimeToDateTime(ResolveRuleDate(year, Rules.StandardDate))),
+              DateTimeToMs(SystemTimeToDateTime(ResolveRuleDate(year, Rules.DaylightDate)))};
+    return &sw;
 }
 
 bool TZone::HasValidRule() const {

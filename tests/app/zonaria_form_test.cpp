@@ -149,6 +149,26 @@ TEST_F(ZonariaFormTest, TheMapPictureFollowsTheDevicePixelRatio) {
     }
 }
 
+// With daylight on, the night side is darkened on the picture the panel shows (half the world
+// is always in the dark) and the hour labels stay; off again, the plain picture returns.
+TEST_F(ZonariaFormTest, DaylightShadesTheMapAndApplyingItOffRestoresThePicture) {
+    TZonariaForm& f = StartShown();
+    const QImage plain = QImage(QStringLiteral(":/map.bmp")).convertToFormat(QImage::Format_RGB32);
+    const QRect labels(0, 238, kMapWidth, kMapHeight - 238);
+    ZonariaOptions().ShowDaylight = true;
+    f.MapImage->repaint();
+    const QImage shown = f.BackBuffer.copy(QRect(0, 0, kMapWidth, kMapHeight));
+    int darker = 0;
+    for (int y = 0; y < 238; ++y)
+        for (int x = 0; x < kMapWidth; ++x) darker += qGray(shown.pixel(x, y)) < qGray(plain.pixel(x, y));
+    EXPECT_GT(darker, kMapWidth * 238 / 4);
+    EXPECT_EQ(shown.copy(labels), plain.copy(labels));
+
+    ZonariaOptions().ShowDaylight = false;
+    f.MapImage->repaint();
+    EXPECT_EQ(f.BackBuffer.copy(QRect(0, 0, kMapWidth, kMapHeight)), plain);
+}
+
 TEST_F(ZonariaFormTest, MissingListShowsItsErrorEndsTheProgramAndSavesNothing) {
     struct Case {
         const char* present;
