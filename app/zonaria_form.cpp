@@ -192,6 +192,10 @@ TZonariaForm::~TZonariaForm() {
     FormDestroy();
     FormStorage->Storage = nullptr;
     if (ZonariaOptions().Storage == OptionsIni.get()) ZonariaOptions().Storage = nullptr;
+    // The keyboard path watches the map panel, which outlives this class's part of the window:
+    // it must not see the panel's last events.
+    delete MapFocus;
+    MapFocus = nullptr;
     HintWindow.reset();
     OptionsIni.reset();
 }
