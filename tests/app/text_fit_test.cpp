@@ -106,10 +106,8 @@ std::string Clipped(QWidget& top) {
 
 class TextFitTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        TestApplication();
-        ZonariaOptions() = TZonariaOptions();
-    }
+    // The application comes from the test program's main.
+    void SetUp() override { ZonariaOptions() = TZonariaOptions(); }
     void TearDown() override { ZonariaOptions() = TZonariaOptions(); }
     TTempConfig config;
     TBoxCapture boxes;
