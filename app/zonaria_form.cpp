@@ -45,8 +45,6 @@ QString ToQt(const std::string& text) {
     return QString::fromLatin1(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 
-constexpr int kTextFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextExpandTabs;
-
 QRect ToQRect(const TStripRect& r) { return QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)); }
 
 }  // namespace
@@ -197,6 +195,10 @@ TZonariaForm::~TZonariaForm() {
     FormDestroy();
     FormStorage->Storage = nullptr;
     if (ZonariaOptions().Storage == OptionsIni.get()) ZonariaOptions().Storage = nullptr;
+    // The keyboard path watches the map panel, which outlives this class's part of the window:
+    // it must not see the panel's last events.
+    delete MapFocus;
+    MapFocus = nullptr;
     HintWindow.reset();
     OptionsIni.reset();
 }
@@ -283,7 +285,7 @@ void TZonariaForm::MapImagePaint() {
         c.fillRect(velkaro, ResolveBoxColor(o.MVTColor, MapImage->palette()));
         c.setPen(ResolveColor(o.MVTFontColor));
         c.setClipRect(velkaro);
-        c.drawText(velkaro, kTextFlags, ToQt(VelkaroStripText(o.MVTFormat, now)));
+        c.drawText(velkaro, kStripTextFlags, ToQt(VelkaroStripText(o.MVTFormat, now)));
 
         const QRect city = ToQRect(strip.City);
         if (SelectedCity) c.setFont(DisplayFont(o.StatusFontSize, o.StatusFontStyle));
@@ -291,7 +293,7 @@ void TZonariaForm::MapImagePaint() {
         c.setClipRect(city);
         c.fillRect(city, ResolveBoxColor(o.StatusColor, MapImage->palette()));
         c.setPen(ResolveColor(o.StatusFontColor));
-        c.drawText(city, kTextFlags, cityText);
+        c.drawText(city, kStripTextFlags, cityText);
     }
     QPainter panel(MapImage);
     panel.drawImage(QPoint(0, 0), BackBuffer);

@@ -32,6 +32,10 @@ class TIniStore;
 class TMapPanel;
 class TTrayIcon;
 
+// How the strip's two texts are placed in their areas. A line wider than its area (the prompt
+// beside a large Velkaro font) breaks at a blank rather than being cut at both ends.
+constexpr int kStripTextFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextExpandTabs | Qt::TextWordWrap;
+
 // Opened by the hyperlink label under the map; chosen when the program is built.
 constexpr const char* kHomePageUrl = VELKARO_HOMEPAGE;
 
