@@ -83,6 +83,8 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
     FormStorage->Storage = OptionsIni.get();
 
     map_ = Image1->pixmap().toImage();
+    map2x_ = QImage(QStringLiteral(":/map@2x.bmp"));
+    map2x_.setDevicePixelRatio(2);
     logo_ = TVelkaroLogo::TransparentLogo();
     logoImage->setPixmap(logo_);
     logoImage->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -162,6 +164,9 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
         if (!report.Warnings.empty()) ShowWarningBox(report.Warnings);
     } catch (const std::exception& e) {
         ShowErrorBox(e.what());
+        // A start that did not complete saves nothing: the stored placement and options are
+        // the user's, not those of a window that was never shown.
+        FormStorage->Active = false;
         // The window finishes its creation; the program ends as soon as its loop starts.
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     }
@@ -188,7 +193,7 @@ TZonariaForm::~TZonariaForm() {
 }
 
 void TZonariaForm::FormDestroy() {
-    ZonariaOptions().Save();
+    if (ListsLoaded) ZonariaOptions().Save();
     BackBuffer = QImage();
     HoverCity = nullptr;
     SelectedCity = nullptr;
@@ -268,23 +273,25 @@ TZonariaForm::TStripBoxes TZonariaForm::StripBoxes(TDateTime now) const {
 }
 
 void TZonariaForm::MapImagePaint(const QRegion& exposed) {
-    if (BackBuffer.isNull() || BackBuffer.devicePixelRatio() != MapImage->devicePixelRatioF()) FormResize();
+    if (BackBuffer.isNull()) FormResize();
     QRegion region = exposed;
     // A new buffer is composed whole, whatever part of it is asked for first.
     if (bufferIsNew_) {
         region = MapImage->rect();
         bufferIsNew_ = false;
     }
-    const TStripBoxes boxes = StripBoxes(UtcNow());
+    const TDateTime now = UtcNow();
+    const TStripBoxes boxes = StripBoxes(now);
     const QRect logo(0, kMapHeight, kLogoWidth, MapImage->height() - kMapHeight);
     {
         // Only the parts asked for are composed: the tick asks for the boxes alone, so the
         // map picture, whatever its size, costs nothing from second to second.
         QPainter c(&BackBuffer);
         const QRect map(0, 0, kMapWidth, kMapHeight);
-        if (region.intersects(map)) c.drawImage(QPoint(0, 0), map_, map);
+        if (region.intersects(map)) c.drawImage(QPoint(0, 0), MapPicture(BackBuffer.devicePixelRatio(), now));
         if (region.intersects(logo)) {
             c.fillRect(logo, ResolveColor(LogoBackColor));
+            ShowLogo(BackBuffer.devicePixelRatio());
             c.drawPixmap(0, kMapHeight, logo_);
         }
         // A box is drawn whole; it counts as shown once all of it reaches the screen.
@@ -305,6 +312,20 @@ void TZonariaForm::MapImagePaint(const QRegion& exposed) {
         painted_ = true;
         if (OnFirstPaint) QMetaObject::invokeMethod(this, OnFirstPaint, Qt::QueuedConnection);
     }
+}
+
+const QImage& TZonariaForm::MapPicture(qreal devicePixelRatio, TDateTime) {
+    // The high-density picture is drawn from the same outlines at twice the size; marked with
+    // its ratio, it covers the same logical 530 x 248.
+    return devicePixelRatio > 1 && !map2x_.isNull() ? map2x_ : map_;
+}
+
+void TZonariaForm::ShowLogo(qreal devicePixelRatio) {
+    const qreal ratio = devicePixelRatio > 1 ? 2 : 1;
+    if (ratio == logoRatio_) return;
+    logoRatio_ = ratio;
+    logo_ = TVelkaroLogo::TransparentLogo(ratio);
+    logoImage->setPixmap(logo_);
 }
 
 void TZonariaForm::MapImageMouseMove(int x, int y) {
