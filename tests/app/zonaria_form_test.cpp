@@ -329,10 +329,12 @@ TEST_F(ZonariaFormTest, TickRepaintsOnlyTheStripBoxesThatChanged) {
         f.TimerTimer();
         Settle();
         const auto now = boxes();
-        const bool minuteTurned = now.Velkaro.Text != before;
         EXPECT_TRUE((painted - QRegion(now.Velkaro.Rect) - now.City.Rect).isEmpty())
             << c.what << ": the map, the logo or more was repainted";
-        EXPECT_EQ((QRegion(now.Velkaro.Rect) - painted).isEmpty(), c.velkaro || minuteTurned) << c.what;
+        // A minute that turned meanwhile repaints the Velkaro box for its own reason.
+        if (now.Velkaro.Text == before) {
+            EXPECT_EQ((QRegion(now.Velkaro.Rect) - painted).isEmpty(), c.velkaro) << c.what;
+        }
         EXPECT_EQ((QRegion(now.City.Rect) - painted).isEmpty(), c.city) << c.what;
     }
     // What was repainted is what the options say: a red city box.
