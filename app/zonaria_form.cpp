@@ -12,9 +12,13 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QUrl>
+#include <cmath>
 
+#include "app/daylight_layer.h"
 #include "app/error_box.h"
 #include "app/hint_window.h"
+#include "app/map_accessible.h"
+#include "app/map_focus.h"
 #include "app/map_logic.h"
 #include "app/map_panel.h"
 #include "platform/locale.h"
@@ -95,7 +99,11 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
 
     MapImage->OnPaint = [this](QPaintEvent* e) { MapImagePaint(e->region()); };
     MapImage->OnMouseMove = [this](int x, int y) { MapImageMouseMove(x, y); };
-    MapImage->OnClick = [this](int x, int y) { MapImageClick(x, y); };
+    MapImage->OnClick = [this](int x, int y) {
+        const TCity* was = SelectedCity;
+        MapImageClick(x, y);
+        if (SelectedCity != was) MapFocus->SelectionChanged();
+    };
     MapImage->OnResize = [this] { FormResize(); };
 
     for (QPushButton* b : {btnTimeConv, btnTimeSync, btnTimeCalc, btnConfigure, btnAbout}) {
@@ -108,6 +116,8 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
     connect(btnConfigure, &QPushButton::clicked, this, &TZonariaForm::btnConfigureClick);
     connect(btnAbout, &QPushButton::clicked, this, &TZonariaForm::btnAboutClick);
 
+    InstallMapAccessibility();
+    MapFocus = new TMapFocus(this);
     CreateTrayMenu();
 
     Timer.setInterval(1000);
@@ -125,12 +135,17 @@ void TZonariaForm::CreateTrayMenu() {
     miTimeCalculator = TrayMenu->addAction(QStringLiteral("Time Calculator"));
     miTimeConverter = TrayMenu->addAction(QStringLiteral("Time Converter"));
     miTimeSynchronizer = TrayMenu->addAction(QStringLiteral("Time Synchronizer"));
+    miFindCity = TrayMenu->addAction(QStringLiteral("Find city"));
     TrayMenu->addSeparator();
     Exit1 = TrayMenu->addAction(QStringLiteral("&Exit"));
     connect(Show1, &QAction::triggered, this, &TZonariaForm::Show1Click);
     connect(miTimeCalculator, &QAction::triggered, this, &TZonariaForm::btnTimeCalcClick);
     connect(miTimeConverter, &QAction::triggered, this, &TZonariaForm::btnTimeConvClick);
     connect(miTimeSynchronizer, &QAction::triggered, this, &TZonariaForm::btnTimeSyncClick);
+    connect(miFindCity, &QAction::triggered, this, [this] {
+        AppRestore();
+        MapFocus->FindCity();
+    });
     connect(Exit1, &QAction::triggered, this, &TZonariaForm::Exit1Click);
 
     TrayIcon = new TTrayIcon(this);
@@ -264,11 +279,13 @@ TZonariaForm::TStripBoxes TZonariaForm::StripBoxes(TDateTime now) const {
     const TZonariaOptions& o = ZonariaOptions();
     const TStripLayout strip = LayoutStrip(MapImage->width(), MapImage->height(), VelkaroTextWidth());
     TStripBoxes b;
+    const QPalette& palette = MapImage->palette();
     b.Velkaro = {ToQRect(strip.Velkaro), ToQt(VelkaroStripText(o.MVTFormat, now)),
-                 DisplayFont(o.MVTFontSize, o.MVTFontStyle), ResolveColor(o.MVTColor), ResolveColor(o.MVTFontColor)};
+                 DisplayFont(o.MVTFontSize, o.MVTFontStyle), ResolveBoxColor(o.MVTColor, palette),
+                 ResolveColor(o.MVTFontColor)};
     b.City = {ToQRect(strip.City), ToQt(CityStripText(SelectedCity, o.StatusTimeFormat, now)),
               SelectedCity ? DisplayFont(o.StatusFontSize, o.StatusFontStyle) : DisplayFont(8, 0),
-              ResolveColor(o.StatusColor), ResolveColor(o.StatusFontColor)};
+              ResolveBoxColor(o.StatusColor, palette), ResolveColor(o.StatusFontColor)};
     return b;
 }
 
@@ -287,6 +304,8 @@ void TZonariaForm::MapImagePaint(const QRegion& exposed) {
         // Only the parts asked for are composed: the tick asks for the boxes alone, so the
         // map picture, whatever its size, costs nothing from second to second.
         QPainter c(&BackBuffer);
+        // Clipped, so that a small part of the map (the focus ring) copies only that part.
+        c.setClipRegion(region);
         const QRect map(0, 0, kMapWidth, kMapHeight);
         if (region.intersects(map)) c.drawImage(QPoint(0, 0), MapPicture(BackBuffer.devicePixelRatio(), now));
         if (region.intersects(logo)) {
@@ -308,16 +327,32 @@ void TZonariaForm::MapImagePaint(const QRegion& exposed) {
     QPainter panel(MapImage);
     for (const QRect& r : exposed)
         panel.drawImage(QRectF(r), BackBuffer, QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
+    MapFocus->PaintRing(panel);
     if (!painted_) {
         painted_ = true;
         if (OnFirstPaint) QMetaObject::invokeMethod(this, OnFirstPaint, Qt::QueuedConnection);
     }
 }
 
-const QImage& TZonariaForm::MapPicture(qreal devicePixelRatio, TDateTime) {
+namespace {
+int64_t MinuteOf(TDateTime utc) { return int64_t(std::floor(utc * 1440.0)); }
+}  // namespace
+
+const QImage& TZonariaForm::MapPicture(qreal devicePixelRatio, TDateTime utc) {
     // The high-density picture is drawn from the same outlines at twice the size; marked with
     // its ratio, it covers the same logical 530 x 248.
-    return devicePixelRatio > 1 && !map2x_.isNull() ? map2x_ : map_;
+    const bool dense = devicePixelRatio > 1 && !map2x_.isNull();
+    const QImage& picture = dense ? map2x_ : map_;
+    if (!ZonariaOptions().ShowDaylight) return picture;
+    // The shading moves a pixel in about three minutes: once a minute is plenty, and the
+    // per-second repaint copies the finished picture as it copies the plain one.
+    const int64_t minute = MinuteOf(utc);
+    if (shaded_.isNull() || minute != shadedMinute_ || picture.devicePixelRatio() != shadedRatio_) {
+        shaded_ = ShadeDaylight(picture, minute / 1440.0);
+        shadedMinute_ = minute;
+        shadedRatio_ = picture.devicePixelRatio();
+    }
+    return shaded_;
 }
 
 void TZonariaForm::ShowLogo(qreal devicePixelRatio) {
@@ -341,7 +376,7 @@ void TZonariaForm::MapImageMouseMove(int x, int y) {
     HoverCity = c;
     const TZonariaOptions& o = ZonariaOptions();
     const QString text = ToQt(CityHintText(*c, o.HintTimeFormat, UtcNow()));
-    HintWindow->SetHintColor(ResolveColor(o.HintColor));
+    HintWindow->SetHintColor(ResolveBoxColor(o.HintColor, HintWindow->palette()));
     HintWindow->SetHintFont(DisplayFont(o.HintFontSize, o.HintFontStyle), ResolveColor(o.HintFontColor));
     QRect r = HintWindow->CalcHintRect(10000, text);
     const QPoint s = MapImage->mapToGlobal(QPoint(x, y));
@@ -358,6 +393,11 @@ void TZonariaForm::MapImageClick(int x, int y) {
 
 void TZonariaForm::StatusTimeLabelMouseMove() { HintWindow->hide(); }
 
+void TZonariaForm::ForgetCityHint() {
+    HintWindow->hide();
+    HoverCity = nullptr;
+}
+
 void TZonariaForm::InvalidateStatusStrip() {
     // Only a box that would look different is asked for; a box that moved is asked for at
     // both places.
@@ -369,7 +409,9 @@ void TZonariaForm::InvalidateStatusStrip() {
 }
 
 void TZonariaForm::UpdateCityHint() {
-    if (!HoverCity) return;
+    // Only over a map that can be seen: a hint brought back while the window is away could
+    // not be cleared by the pointer.
+    if (!HoverCity || !MapImage->isVisible() || isMinimized()) return;
     const TZonariaOptions& o = ZonariaOptions();
     // The hint is repainted only when its text changed; hidden by the buttons, it comes back.
     HintWindow->SetText(ToQt(CityHintText(*HoverCity, o.HintTimeFormat, UtcNow())));
@@ -387,6 +429,8 @@ void TZonariaForm::UpdateTrayHint() {
 void TZonariaForm::TimerTimer() {
     if (!ListsLoaded) return;
     InvalidateStatusStrip();
+    if (ZonariaOptions().ShowDaylight && MinuteOf(UtcNow()) != shadedMinute_)
+        MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
     UpdateCityHint();
     // Nobody sees the tooltip, nor needs the desktop asked about its notification area, while
     // there is no icon: both wait for the icon to be switched on.
@@ -414,15 +458,17 @@ void TZonariaForm::btnConfigureClick() {
     TTimeConfForm dialog;
     dialog.LoadFromOptions(ZonariaOptions());
     // Apply has already stored the values: show them now, while the dialog stays open.
-    connect(&dialog, &TTimeConfForm::Applied, this, [this] {
-        LayoutStatusStrip();
-        InvalidateStatusStrip();
-    });
+    connect(&dialog, &TTimeConfForm::Applied, this, &TZonariaForm::OptionsApplied);
     if (dialog.exec() == QDialog::Accepted) {
         dialog.StoreToOptions(ZonariaOptions());
-        LayoutStatusStrip();
-        InvalidateStatusStrip();
+        OptionsApplied();
     }
+}
+
+void TZonariaForm::OptionsApplied() {
+    LayoutStatusStrip();
+    InvalidateStatusStrip();
+    MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
 }
 
 void TZonariaForm::btnAboutClick() {
@@ -456,10 +502,12 @@ void TZonariaForm::AppRestore() {
 
 void TZonariaForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) ForgetCityHint();
     if (event->type() != QEvent::WindowStateChange) return;
     const auto* e = static_cast<QWindowStateChangeEvent*>(event);
     const bool was = e->oldState() & Qt::WindowMinimized;
     const bool is = windowState() & Qt::WindowMinimized;
+    if (is) ForgetCityHint();
     if (is && !was) {
         // Leave the window system's state change before hiding the window.
         QMetaObject::invokeMethod(this, [this] {
@@ -481,6 +529,9 @@ void TZonariaForm::SettingsChanged() {
 bool TZonariaForm::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     switch (event->type()) {
+        case QEvent::Hide:
+            ForgetCityHint();
+            break;
         case QEvent::LocaleChange:
         case QEvent::PaletteChange:
         case QEvent::ApplicationPaletteChange:
@@ -497,7 +548,7 @@ bool TZonariaForm::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
             urlLabel->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-            QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));
+            QDesktopServices::openUrl(QUrl(QString::fromUtf8(kHomePageUrl)));
             return true;
         }
         return false;
