@@ -198,6 +198,9 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
 
 TZonariaForm::~TZonariaForm() {
     Timer.stop();
+    // The map's focus events read this window and its hint; the base class's teardown still
+    // sends some (focus out, deactivation), after this window's parts are gone.
+    MapImage->removeEventFilter(MapFocus);
     // The placement keeper saves first, while the window is whole; then the options.
     TFormPersist::AnnounceDestruction(this);
     FormDestroy();
