@@ -1,4 +1,5 @@
-// The main window's once-a-second work, and city picking over the whole list.
+// The main window's once-a-second work, the once-a-minute shading of the map picture with
+// daylight shown, and city picking over the whole list.
 //
 // A tick is measured as the window system sees it: the tick's invalidation, then the window's
 // pending update, which paints the invalidated rectangles into the window's backing store (on
@@ -16,10 +17,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "app/daylight_layer.h"
 #include "app/map_logic.h"
 #include "app/map_panel.h"
 #include "app/zonaria_form.h"
 #include "settings/options.h"
+#include "resources/resources.h"
 
 namespace velkaro {
 namespace {
@@ -46,9 +49,15 @@ struct TShownForm {
 // One second as it passes for the window: the ticks within one real second would find nothing
 // to do, so each iteration makes the boxes look different, as the next second does. With a
 // city selected both boxes change; without one (a new user's window) only the Velkaro box.
+// Argument: whether daylight is shown. The shading is made once a minute and then copied like
+// the plain picture, so a tick costs the same.
 void BM_Tick(benchmark::State& state, bool withCity) {
+    ZonariaOptions() = TZonariaOptions();
     TShownForm w;
     TZonariaForm& form = w.form;
+    ZonariaOptions().ShowDaylight = state.range(0) != 0;
+    form.TimerTimer();  // with daylight, this minute's shading is made now
+    w.Update();
     const TCity& city = *CityList.front();
     if (withCity) form.MapImageClick(city.X + 2, city.Y);
     form.MapImageMouseMove(city.X + 2, city.Y);  // a showing hint is refreshed too
@@ -66,12 +75,13 @@ void BM_Tick(benchmark::State& state, bool withCity) {
     }
     o.MVTFontColor = mvtFont;
     o.StatusFontColor = statusFont;
+    o.ShowDaylight = false;
     state.counters["dpr"] = form.devicePixelRatioF();
     // Logical pixels; the device pixels are dpr squared times as many.
     state.counters["px/tick"] = n ? w.pixels / double(n) : 0;
 }
-BENCHMARK_CAPTURE(BM_Tick, prompt, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_Tick, city, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Tick, prompt, false)->ArgName("daylight")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Tick, city, true)->ArgName("daylight")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // For comparison: the whole panel, as after a resize or an expose; this grows with the map.
 void BM_FullPaint(benchmark::State& state) {
@@ -86,6 +96,19 @@ void BM_FullPaint(benchmark::State& state) {
     state.counters["px/paint"] = n ? w.pixels / double(n) : 0;
 }
 BENCHMARK(BM_FullPaint)->Unit(benchmark::kMicrosecond);
+
+// The once-a-minute work with daylight on: the map picture shaded for a new minute.
+void BM_ShadeDaylight(benchmark::State& state) {
+    const int ratio = int(state.range(0));
+    QImage picture(ratio > 1 ? QStringLiteral(":/map@2x.bmp") : QStringLiteral(":/map.bmp"));
+    picture.setDevicePixelRatio(ratio);
+    TDateTime utc = EncodeDateTime(2026, 6, 21, 12);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ShadeDaylight(picture, utc));
+        utc += 1.0 / 1440;
+    }
+}
+BENCHMARK(BM_ShadeDaylight)->ArgName("ratio")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 void BM_CityAt(benchmark::State& state) {
     LoadLists(kDataDir);
@@ -114,6 +137,7 @@ int Run(int argc, char** argv) {
     int status = 0;
     {
         QApplication app(argc, argv);
+        velkaro::InitResources();
         benchmark::Initialize(&argc, argv);
         if (benchmark::ReportUnrecognizedArguments(argc, argv)) status = 1;
         else benchmark::RunSpecifiedBenchmarks();
