@@ -17,11 +17,12 @@ public:
     virtual bool SetLocalTime(const TPlatformTime& local) = 0;
 };
 
-// A wall-clock time of the computer's own zone as the instant the clock is set to. False when
-// the fields name no time.
+// Linux only: a wall-clock time of the computer's own zone as the instant the clock is set to.
+// False when the fields name no time.
 bool LocalTimeToTimespec(const TPlatformTime& local, timespec& out);
 
 // Linux: the right is CAP_SYS_TIME in the effective set; the clock is CLOCK_REALTIME.
+// Windows: the right is SeSystemtimePrivilege in the process token; the clock is set in UTC.
 class TSystemClockSetter : public TClockSetter {
 public:
     bool SetTimePrivilege(bool enable) override;
