@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/error.h"
+#include "timemodel/city_match.h"
 #include "timemodel/iso_time.h"
 #include "timemodel/time_format.h"
 #include "timemodel/zone_list.h"
@@ -25,7 +26,7 @@ constexpr const char* kHelp =
     "\n"
     "Commands:\n"
     "  velkaro [--at UTC] [--variant N]       Velkaro time (default now, variant 0..3)\n"
-    "  city NAME [--at UTC] [--format PATTERN] time in the first city of that name (default \"D x\")\n"
+    "  city NAME [--at UTC] [--format PATTERN] time in that city (default \"D x\")\n"
     "  format PATTERN --local LOCAL           a wall-clock time rendered by a pattern\n"
     "  to-utc NAME --local LOCAL              the UTC instant at which that city shows LOCAL\n"
     "  calc FROM --local LOCAL --to TO [--format PATTERN]\n"
@@ -34,6 +35,8 @@ constexpr const char* kHelp =
     "  now                                    Velkaro time, then every city with its time\n"
     "  sync [--server HOST] [--port N]        ask a daytime server for its time and show the\n"
     "                                         computer's offset from it (never sets the clock)\n"
+    "\n"
+    "City names may be typed in any case, without accents, or shortened while they fit one city.\n"
     "\n"
     "Options:\n"
     "  --data DIR   read acities.lst and azones.lst from DIR instead of the program's folder\n"
@@ -113,10 +116,18 @@ int IntOption(const Args& a, const std::string& name, int fallback) {
     throw UsageError(name + " needs a whole number, not \"" + *v + "\"");
 }
 
-const TCity& FindCity(const std::string& name) {
-    for (const auto& c : CityList)
-        if (c->Name == name) return *c;
-    throw UsageError("unknown city \"" + name + "\" (velkaro-time cities lists them)");
+// Names as a person types them: case and accents do not matter (see MatchCity).
+const TCity& FindCity(const std::string& typed) {
+    std::vector<std::string> names;
+    for (const auto& c : CityList) names.push_back(c->Name);
+    const TCityMatch m = MatchCity(names, Latin1FromUtf8(typed));
+    if (m.Kind == TCityMatch::cmFound) return *CityList[static_cast<size_t>(m.Index)];
+    std::string listed;
+    for (const int i : m.Candidates) listed += (listed.empty() ? "" : ", ") + names[static_cast<size_t>(i)];
+    if (m.Kind == TCityMatch::cmAmbiguous)
+        throw UsageError("\"" + typed + "\" fits several cities, among them " + listed);
+    throw UsageError("unknown city \"" + typed + "\"" + (listed.empty() ? "" : "; nearest: " + listed) +
+                     " (velkaro-time cities lists them)");
 }
 
 void Load(const Args& a, std::ostream& err) {

@@ -74,6 +74,8 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
     FormStorage->Storage = OptionsIni.get();
 
     map_ = Image1->pixmap().toImage();
+    map2x_ = QImage(QStringLiteral(":/map@2x.bmp"));
+    map2x_.setDevicePixelRatio(2);
     logo_ = TVelkaroLogo::TransparentLogo();
     logoImage->setPixmap(logo_);
     logoImage->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -153,6 +155,9 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
         if (!report.Warnings.empty()) ShowWarningBox(report.Warnings);
     } catch (const std::exception& e) {
         ShowErrorBox(e.what());
+        // A start that did not complete saves nothing: the stored placement and options are
+        // the user's, not those of a window that was never shown.
+        FormStorage->Active = false;
         // The window finishes its creation; the program ends as soon as its loop starts.
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     }
@@ -179,7 +184,7 @@ TZonariaForm::~TZonariaForm() {
 }
 
 void TZonariaForm::FormDestroy() {
-    ZonariaOptions().Save();
+    if (ListsLoaded) ZonariaOptions().Save();
     BackBuffer = QImage();
     HoverCity = nullptr;
     SelectedCity = nullptr;
@@ -246,10 +251,11 @@ void TZonariaForm::MapImagePaint() {
     const int p = MapImage->height();
     {
         QPainter c(&BackBuffer);
-        c.drawImage(QPoint(0, 0), map_, QRect(0, 0, kMapWidth, kMapHeight));
+        c.drawImage(QPoint(0, 0), MapPicture(BackBuffer.devicePixelRatio(), now));
 
         const TStripLayout strip = LayoutStrip(w, p, VelkaroTextWidth());
         c.fillRect(ToQRect(strip.Logo), ResolveColor(LogoBackColor));
+        ShowLogo(BackBuffer.devicePixelRatio());
         c.drawPixmap(0, kMapHeight, logo_);
 
         const QString cityText = ToQt(CityStripText(SelectedCity, o.StatusTimeFormat, now));
@@ -275,6 +281,20 @@ void TZonariaForm::MapImagePaint() {
         painted_ = true;
         if (OnFirstPaint) QMetaObject::invokeMethod(this, OnFirstPaint, Qt::QueuedConnection);
     }
+}
+
+const QImage& TZonariaForm::MapPicture(qreal devicePixelRatio, TDateTime) {
+    // The high-density picture is drawn from the same outlines at twice the size; marked with
+    // its ratio, it covers the same logical 530 x 248.
+    return devicePixelRatio > 1 && !map2x_.isNull() ? map2x_ : map_;
+}
+
+void TZonariaForm::ShowLogo(qreal devicePixelRatio) {
+    const qreal ratio = devicePixelRatio > 1 ? 2 : 1;
+    if (ratio == logoRatio_) return;
+    logoRatio_ = ratio;
+    logo_ = TVelkaroLogo::TransparentLogo(ratio);
+    logoImage->setPixmap(logo_);
 }
 
 void TZonariaForm::MapImageMouseMove(int x, int y) {

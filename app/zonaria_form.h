@@ -120,9 +120,16 @@ private:
     void SettingsChanged();
     QFont DisplayFont(uint32_t points, TFontStyles styles) const;
 
+    // The map picture for the panel's device pixel ratio; with daylight shown, shaded for the
+    // current minute (redrawn when the minute or the ratio changes, not at every tick).
+    const QImage& MapPicture(qreal devicePixelRatio, TDateTime utc);
+    void ShowLogo(qreal devicePixelRatio);
+
     std::unique_ptr<Ui::ZonariaForm> ui_;
     QImage map_;
+    QImage map2x_;
     QPixmap logo_;
+    qreal logoRatio_ = 1;
     bool inTray_ = false;
     bool painted_ = false;
 };

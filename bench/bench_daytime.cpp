@@ -9,13 +9,11 @@
 #include <atomic>
 #include <thread>
 
-#include <QCoreApplication>
-#include <QEventLoop>
-
 #include <benchmark/benchmark.h>
 
 #include "sync/async_socket.h"
 #include "sync/daytime_reply.h"
+#include "sync/poll_event_source.h"
 
 namespace {
 
@@ -33,11 +31,6 @@ BENCHMARK(BM_ParseNistReply);
 
 // Connect, receive one reply, see the close: the work of one "Get server time" on loopback.
 void BM_LoopbackFetch(benchmark::State& state) {
-    int argc = 1;
-    char name[] = "bench";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-
     int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
@@ -59,22 +52,24 @@ void BM_LoopbackFetch(benchmark::State& state) {
         }
     });
 
-    velkaro::TAsyncSocket socket;
-    QEventLoop loop;
+    velkaro::TPollEventSource events;
+    velkaro::TAsyncSocket socket(events);
+    bool closed = false;
     std::string text;
     socket.OnDataAvailable = [&](velkaro::TAsyncSocket* s, uint16_t) {
         char buf[1000];
         int n = s->Receive(buf, sizeof buf);
         if (n > 0) text.append(buf, static_cast<size_t>(n));
     };
-    socket.OnSessionClosed = [&](velkaro::TAsyncSocket*, uint16_t) { loop.quit(); };
+    socket.OnSessionClosed = [&](velkaro::TAsyncSocket*, uint16_t) { closed = true; };
     const std::string port = std::to_string(ntohs(sa.sin_port));
     for (auto _ : state) {
         text.clear();
         socket.SetAddr("127.0.0.1");
         socket.SetPort(port);
+        closed = false;
         socket.Connect();
-        loop.exec();
+        while (!closed) events.ProcessEvents(1000);
         benchmark::DoNotOptimize(velkaro::ParseServerReply(text));
     }
     stop = true;

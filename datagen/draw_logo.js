@@ -115,17 +115,18 @@ function textRings(text, x, baseline, size) {
   return { rings, advance: font.getAdvanceWidth(text, size) };
 }
 
-// The logo: 120 x 31, 8 bits per pixel; pure white is the transparent colour, so nothing
-// else may be white and faint edge pixels are dropped rather than left as a pale halo.
-function drawLogo() {
-  const width = 120;
-  const height = 31;
+// The logo: 120 x 31 at scale 1 (240 x 62 at 2), 8 bits per pixel; pure white is the
+// transparent colour, so nothing else may be white and faint edge pixels are dropped rather
+// than left as a pale halo. Each scale is drawn from the outlines at its own size.
+function drawLogo(scale = 1) {
+  const width = 120 * scale;
+  const height = 31 * scale;
   const rgba = new Uint8ClampedArray(width * height * 4);
-  paint(rgba, width, height, markLayers(), 27 / 256, 2, 2);
+  paint(rgba, width, height, markLayers(), (27 / 256) * scale, 2 * scale, 2 * scale);
   const size = 20;
   const probe = textRings('Velkaro', 0, 0, size);
-  const left = 32 + Math.max(0, (width - 33 - probe.advance) / 2);
-  paint(rgba, width, height, [{ colour: INK, rings: textRings('Velkaro', left, 23, size).rings }], 1);
+  const left = 32 + Math.max(0, (120 - 33 - probe.advance) / 2);
+  paint(rgba, width, height, [{ colour: INK, rings: textRings('Velkaro', left * scale, 23 * scale, size * scale).rings }], 1);
 
   const palette = [[255, 255, 255]];
   const index = new Map([['255,255,255', 0]]);
@@ -146,4 +147,4 @@ function drawLogo() {
   return img;
 }
 
-module.exports = { drawLogo, markPng, markSvg };
+module.exports = { drawLogo, markPng, markSvg, textRings };

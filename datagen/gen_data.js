@@ -1,6 +1,6 @@
 #!/usr/bin/env node
-// Generates Velkaro's world data: resources/azones.lst, resources/acities.lst, resources/map.bmp,
-// resources/logo.bmp and the program icons. Run by scripts/gen-data; the outputs are committed.
+// Generates Velkaro's world data: resources/azones.lst, resources/acities.lst, resources/map.bmp
+// and map@2x.bmp, resources/logo.bmp and logo@2x.bmp, and the program icons. Run by scripts/gen-data; the outputs are committed.
 //
 // Projection of the map picture (530 x 248 pixels), plate carree (equirectangular):
 //
@@ -28,6 +28,8 @@ const NORTH_EDGE = 84;
 const PX_PER_DEG_Y = 1.6;
 // A city answers within this distance of its pick point (the program's picking reach).
 const PICK_REACH = 5.0;
+// Share of cities whose pick point must lie in a region of their own standard offset.
+const MIN_AGREEMENT = 0.97;
 
 function project(lat, lon) {
   const l = lon < WEST_EDGE ? lon + 360 : lon;
@@ -109,7 +111,8 @@ function latin1File(file, lines) {
 function main() {
   // The drawing modules need the npm packages; the list checks and their tests do not.
   const { drawMap } = require('./draw_map');
-  const { drawLogo, markPng, markSvg } = require('./draw_logo');
+  const { drawLogo, markPng, markSvg, textRings } = require('./draw_logo');
+  const { makeLookup, checkAgreement } = require('./zone_regions');
   const version = zones.tzdataVersion();
   const cities = readCityTable();
   const zoneOrder = [...new Set(cities.map((c) => c.zone))];
@@ -148,14 +151,43 @@ function main() {
   console.log(`${cities.length} cities in ${zoneOrder.length} zones, ${inexpressible.length} not expressible`);
 
   const topology = JSON.parse(fs.readFileSync(require.resolve('world-atlas/countries-50m.json'), 'utf8'));
-  const map = drawMap(cities, { project, MAP_WIDTH, MAP_HEIGHT, MAP_AREA_HEIGHT, WEST_EDGE, PX_PER_DEG_X, NORTH_EDGE, PX_PER_DEG_Y }, topology);
+  const m = { project, MAP_WIDTH, MAP_HEIGHT, MAP_AREA_HEIGHT, WEST_EDGE, PX_PER_DEG_X, NORTH_EDGE, PX_PER_DEG_Y };
+  const lookup = makeLookup();
+  const started = Date.now();
+  const { img: map, grid } = drawMap(cities, m, topology, lookup, 1);
+  const { img: map2 } = drawMap(cities, m, topology, lookup, 2, textRings);
+  console.log(`drew the map at 1x and 2x in ${((Date.now() - started) / 1000).toFixed(1)} s`);
+
+  // The picture must tell the truth about the cities' own offsets.
+  cities.forEach((c) => {
+    const z = lines[zoneOrder.indexOf(c.zone)];
+    c.offset = Math.min(z.stdOffset, z.dstOffset);
+  });
+  const inGrid = (x, y) => x >= 0 && y >= 0 && x < grid.width && y < grid.height;
+  const agreement = checkAgreement(cities,
+    (x, y) => (inGrid(x, y) ? grid.shown[y * grid.width + x] : null),
+    (x, y) => inGrid(x, y) && grid.land[y * grid.width + x] !== null);
+  for (const { city, shown, reason } of agreement.misses) {
+    console.log(`  map shows ${zones.formatOffset(shown)} under ${city.name} (${city.zone}, ` +
+      `${zones.formatOffset(city.offset)}): ${reason}`);
+  }
+  const pct = (n) => `${n} of ${agreement.total} cities (${((100 * n) / agreement.total).toFixed(1)}%)`;
+  console.log(`map shows the city's own offset under ${pct(agreement.agree)}; ` +
+    `with the listed reasons (boundary, no extent) ${pct(agreement.passed)}`);
+  if (agreement.passed < MIN_AGREEMENT * agreement.total) {
+    console.error(`Refusing to write the map: agreement below ${100 * MIN_AGREEMENT}%`);
+    process.exit(1);
+  }
+
   writeFile(path.join(RESOURCES, 'map.bmp'), encodeBmp8(map));
+  writeFile(path.join(RESOURCES, 'map@2x.bmp'), encodeBmp8(map2));
   const preview = path.join(ROOT, 'build', 'map-preview.png');
   fs.mkdirSync(path.dirname(preview), { recursive: true });
-  writeFile(preview, encodeIndexedPng(map, 2));
+  writeFile(preview, encodeIndexedPng(map2, 1));
 
   const logo = drawLogo();
   writeFile(path.join(RESOURCES, 'logo.bmp'), encodeBmp8(logo));
+  writeFile(path.join(RESOURCES, 'logo@2x.bmp'), encodeBmp8(drawLogo(2)));
   writeFile(path.join(ROOT, 'build', 'logo-preview.png'), encodeIndexedPng(logo, 4));
   for (const size of [16, 32, 48, 256]) {
     writeFile(path.join(RESOURCES, 'icons', `velkaro-${size}.png`), encodeRgbaPng(size, size, markPng(size)));

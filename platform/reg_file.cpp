@@ -378,9 +378,18 @@ bool ParseRegFile(const std::string& text, TRegTree& tree, TRegParseError& error
             }
             continue;
         }
-        while (line.back() == '\\' && i + 1 < lines.size()) {
+        // A trailing backslash continues the line on the next one. An empty line there means
+        // the continuation is missing (the line was cut or deleted by hand); the value would be
+        // read short, so the text is refused rather than guessed at.
+        while (!line.empty() && line.back() == '\\' && i + 1 < lines.size()) {
+            const std::string next = TrimLeft(TrimRight(lines[i + 1]));
+            if (next.empty()) {
+                error = {lineNo, "a line ending in a backslash is not followed by its continuation"};
+                return false;
+            }
             line.pop_back();
-            line += TrimLeft(TrimRight(lines[++i]));
+            line += next;
+            ++i;
         }
         if (!current) {
             error = {lineNo, "a value outside of any key"};

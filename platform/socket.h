@@ -48,10 +48,14 @@ void SockSetLastError(int code);
 
 // IPv4 addresses and ports are in network byte order, as in a sockaddr_in.
 // Each returns false (or -1, or INVALID_SOCKET_HANDLE) on failure and sets SockLastError.
-TSocketHandle SockOpen(int type, int protocol);  // non-blocking, close-on-exec
+// Stream (TCP) or datagram (UDP) socket: non-blocking, not inherited by child processes.
+TSocketHandle SockOpen(bool stream, int protocol);
 bool SockClose(TSocketHandle s);
 bool SockShutdownSend(TSocketHandle s);
-bool SockSetIntOption(TSocketHandle s, int level, int option, int value);
+// how: 0 receiving, 1 sending, 2 both, as Windows Sockets numbers them.
+bool SockShutdown(TSocketHandle s, int how);
+enum TSockFlag { sfReuseAddr, sfKeepAlive, sfBroadcast };
+bool SockSetFlag(TSocketHandle s, TSockFlag flag, bool on);
 bool SockSetLinger(TSocketHandle s, bool on, int seconds);
 bool SockBind(TSocketHandle s, uint32_t addr, uint16_t port);
 bool SockLocalName(TSocketHandle s, uint32_t& addr, uint16_t& port);

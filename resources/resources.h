@@ -1,4 +1,5 @@
-// The compiled-in pictures (":/map.bmp", ":/logo.bmp", ":/icons/...").
+// The compiled-in pictures (":/map.bmp", ":/logo.bmp", their "@2x" twins drawn at twice the
+// size for high-density screens, ":/icons/...").
 #pragma once
 
 namespace velkaro {

@@ -2,12 +2,32 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 #include "settings/ini_store.h"
 
 namespace velkaro {
+
+TBounds KeepReachable(const TBounds& frame, const std::vector<TBounds>& screens) {
+    if (screens.empty()) return frame;
+    const int32_t width = frame.Right - frame.Left, height = frame.Bottom - frame.Top;
+    const int32_t needW = std::min(kReachableWidth, width), needH = std::min(kReachableHeight, height);
+    for (const TBounds& s : screens) {
+        const int32_t w = std::min(frame.Right, s.Right) - std::max(frame.Left, s.Left);
+        const int32_t h = std::min(frame.Bottom, s.Bottom) - std::max(frame.Top, s.Top);
+        if (w >= needW && h >= needH) return frame;
+    }
+    const TBounds& p = screens.front();
+    // Into the area where the window fits; a window larger than the area keeps its top left
+    // corner, and so its title bar, on it.
+    const int32_t left = std::max(p.Left, std::min(frame.Left, p.Right - width));
+    const int32_t top = std::max(p.Top, std::min(frame.Top, p.Bottom - height));
+    return {left, top, left + width, top + height};
+}
 
 TFormPersist::TFormPersist(QWidget* form) : QObject(form), form_(form) {
     form->installEventFilter(this);
@@ -116,9 +136,10 @@ void TFormPersist::RestorePlacement() {
             int32_t left = 0, top = 0;
             const bool gotLeft = Storage->ReadInteger("", "Left", 0, left);
             const bool gotTop = Storage->ReadInteger("", "Top", 0, top);
-            // No check that the place is on a screen: the window goes back where it was.
             if (gotLeft && gotTop) form_->move(left, top);
         }
+        // A place saved on a monitor that is gone would leave the window out of reach.
+        if ((PersistOptions & (epoPosition | epoSize)) && normal) MoveOntoAScreen();
         if (PersistOptions & epoState) {
             int32_t state = 0;
             if (Storage->ReadInteger("", "State", 0, state)) {
@@ -144,6 +165,21 @@ void TFormPersist::RestorePlacement() {
         }
     }
     Storage->OpenKey(remembered, false);
+}
+
+void TFormPersist::MoveOntoAScreen() {
+    std::vector<TBounds> screens;
+    auto add = [&screens](const QScreen* screen) {
+        const QRect a = screen->availableGeometry();
+        screens.push_back({a.left(), a.top(), a.left() + a.width(), a.top() + a.height()});
+    };
+    if (QScreen* primary = QGuiApplication::primaryScreen()) add(primary);
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen()) add(screen);
+    const QRect f = form_->frameGeometry();
+    const TBounds frame{f.left(), f.top(), f.left() + f.width(), f.top() + f.height()};
+    const TBounds kept = KeepReachable(frame, screens);
+    if (kept != frame) form_->move(kept.Left, kept.Top);
 }
 
 bool TFormPersist::eventFilter(QObject* watched, QEvent* event) {

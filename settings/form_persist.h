@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -25,6 +26,14 @@ struct TBounds {
     int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
     bool operator==(const TBounds&) const = default;
 };
+
+// How much of a window must lie on one screen for the user to reach it and drag it back.
+constexpr int32_t kReachableWidth = 100, kReachableHeight = 40;
+
+// Where a window with the frame `frame` may stay: as it is while that much of it lies on one
+// of the screens' available areas, else moved onto the primary one's (the first in `screens`),
+// as far in as its size allows, its top left corner first. Size is never changed.
+TBounds KeepReachable(const TBounds& frame, const std::vector<TBounds>& screens);
 
 class TFormPersist : public QObject {
     Q_OBJECT
@@ -59,6 +68,7 @@ private:
     bool IsMainWindow() const;
     void TrackNormalBounds();
     void ApplyTopMost();
+    void MoveOntoAScreen();
 
     QPointer<QWidget> form_;
     TBounds normalBounds_;

@@ -75,6 +75,10 @@ const TPropTable& BaseTable() {
     return table;
 }
 
+// Where the options live is the program's choice: a hand-edited value of these must not send
+// later saves to another key, so they are written like the rest but never read back.
+bool IsLocationEntry(const TPropInfo& p) { return p.Name == "StorageType" || p.Name == "IniSection"; }
+
 struct TLoadingFlag {
     explicit TLoadingFlag(bool& flag) : FFlag(flag) { FFlag = true; }
     ~TLoadingFlag() { FFlag = false; }
@@ -144,12 +148,11 @@ void* TPersistentOptions::GetObjectProp(const std::string& name) {
 
 void TPersistentOptions::Load() {
     TLoadingFlag loading(Loading);
-    // The kind chosen here holds for the whole call, whatever "StorageType" itself loads;
-    // likewise the section (a loaded "IniSection" counts from the next call on).
     const TStorageType kind = StorageType;
     TChosenStorage storage = ChooseStorage(kind, *this);
     if (storage.Store) {
         for (const TPropInfo* p : StoredInOrder(Properties())) {
+            if (IsLocationEntry(*p)) continue;
             if (IsOrdinalStored(p->Kind)) {
                 int32_t current = static_cast<int32_t>(p->GetOrd(*this));
                 int32_t value;

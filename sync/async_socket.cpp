@@ -1,11 +1,5 @@
 #include "sync/async_socket.h"
 
-#include <sys/socket.h>
-
-#include <QCoreApplication>
-#include <QEvent>
-#include <QSocketNotifier>
-
 #include "sync/socket_library.h"
 
 namespace velkaro {
@@ -17,19 +11,6 @@ constexpr int kMsgNotify = 1;
 constexpr int kMsgCloseLater = 4;
 constexpr int kMsgFreeLater = 5;
 constexpr int kMsgTest = 6;
-
-const QEvent::Type kSocketEventType = static_cast<QEvent::Type>(QEvent::registerEventType());
-
-class TSocketMessage : public QEvent {
-public:
-    TSocketMessage(int message, TSocketHandle handle, unsigned session, unsigned bits, uint16_t error)
-        : QEvent(kSocketEventType), Message(message), Handle(handle), Session(session), Bits(bits), Error(error) {}
-    int Message;
-    TSocketHandle Handle;
-    unsigned Session;
-    unsigned Bits;
-    uint16_t Error;
-};
 
 // Connection failures that Windows Sockets always announces later, with the connect
 // notification, even when the OS knows them at once (loopback refusals, no route).
@@ -47,28 +28,7 @@ std::string Trim(const std::string& s) {
 
 }  // namespace
 
-// The object's private receiver of notifications and deferred requests.
-class TSocketMessageWindow : public QObject {
-public:
-    explicit TSocketMessageWindow(TAsyncSocket* socket) : Socket(socket) {}
-
-    bool event(QEvent* e) override {
-        if (e->type() != kSocketEventType || Socket == nullptr) return QObject::event(e);
-        auto* m = static_cast<TSocketMessage*>(e);
-        // The OS hands out a closed socket's number again at once, so a notification queued
-        // for an earlier session must not reach a later one with the same handle.
-        if (m->Message == kMsgNotify && m->Session != Socket->fSession) return true;
-        Socket->MessageHandler(m->Message, m->Handle, m->Bits, m->Error);
-        return true;
-    }
-
-    TAsyncSocket* Socket;
-    QSocketNotifier* ReadNotifier = nullptr;
-    QSocketNotifier* WriteNotifier = nullptr;
-};
-
-TAsyncSocket::TAsyncSocket(QObject* owner) : QObject(owner), fAlive(std::make_shared<bool>(true)) {
-    fWindow = new TSocketMessageWindow(this);
+TAsyncSocket::TAsyncSocket(TEventSource& events) : fEvents(events), fAlive(std::make_shared<bool>(true)) {
     ResetToDefaults();
     SocketCountChanged(1);
 }
@@ -84,8 +44,6 @@ TAsyncSocket::~TAsyncSocket() {
     if (fHandle != INVALID_SOCKET_HANDLE) SockClose(fHandle);
     *fAlive = false;
     SocketCountChanged(-1);
-    fWindow->Socket = nullptr;
-    delete fWindow;
 }
 
 void TAsyncSocket::ResetToDefaults() {
@@ -271,22 +229,22 @@ void TAsyncSocket::Connect() {
     }
 
     bool stream = fSocketType == 1;
-    fHandle = SockOpen(stream ? SOCK_STREAM : SOCK_DGRAM, fProtocol);
+    fHandle = SockOpen(stream, fProtocol);
     if (fHandle == INVALID_SOCKET_HANDLE) return ReportSocketError("Connect (socket)");
     ++fSession;
     SetState(wsOpened);
 
     if (stream) {
-        if (!SockSetIntOption(fHandle, SOL_SOCKET, SO_REUSEADDR, 1))
+        if (!SockSetFlag(fHandle, sfReuseAddr, true))
             return ReportSocketError("setsockopt(SO_REUSEADDR)");
         ApplyLinger();
         if (fHandle == INVALID_SOCKET_HANDLE) return;
-        if (!SockSetIntOption(fHandle, SOL_SOCKET, SO_KEEPALIVE, 1))
+        if (!SockSetFlag(fHandle, sfKeepAlive, true))
             return ReportSocketError("setsockopt(SO_KEEPALIVE)");
         if ((fLocalPortNum != 0 || fLocalAddr != "0.0.0.0") && !BindLocal()) return;
     } else {
         if (!BindLocal()) return;
-        if (fDestAddr == 0xFFFFFFFFu && !SockSetIntOption(fHandle, SOL_SOCKET, SO_BROADCAST, 1))
+        if (fDestAddr == 0xFFFFFFFFu && !SockSetFlag(fHandle, sfBroadcast, true))
             return ReportSocketError("setsockopt(SO_BROADCAST)");
     }
 
@@ -315,31 +273,35 @@ void TAsyncSocket::Connect() {
 
 void TAsyncSocket::WatchNotifications(bool read, bool write) {
     if (fHandle == INVALID_SOCKET_HANDLE) return;
-    if (read && fWindow->ReadNotifier == nullptr) {
-        fWindow->ReadNotifier = new QSocketNotifier(fHandle, QSocketNotifier::Read, fWindow);
-        QObject::connect(fWindow->ReadNotifier, &QSocketNotifier::activated, fWindow, [this] { ReadReady(); });
-    }
-    if (write && fWindow->WriteNotifier == nullptr) {
-        fWindow->WriteNotifier = new QSocketNotifier(fHandle, QSocketNotifier::Write, fWindow);
-        QObject::connect(fWindow->WriteNotifier, &QSocketNotifier::activated, fWindow, [this] { WriteReady(); });
-    }
-    if (fWindow->ReadNotifier) fWindow->ReadNotifier->setEnabled(read && !fPaused);
-    if (fWindow->WriteNotifier) fWindow->WriteNotifier->setEnabled(write && !fPaused);
+    if (read && fReadWatch == 0) fReadWatch = fEvents.AddWatch(fHandle, TEventSource::ewRead, [this] { ReadReady(); });
+    if (write && fWriteWatch == 0)
+        fWriteWatch = fEvents.AddWatch(fHandle, TEventSource::ewWrite, [this] { WriteReady(); });
+    if (fReadWatch) fEvents.EnableWatch(fReadWatch, read && !fPaused);
+    if (fWriteWatch) fEvents.EnableWatch(fWriteWatch, write && !fPaused);
 }
 
 void TAsyncSocket::DropNotifiers() {
-    // Either may be the one whose signal is running now, so it goes later, not at once.
-    for (QSocketNotifier** n : {&fWindow->ReadNotifier, &fWindow->WriteNotifier}) {
-        if (*n == nullptr) continue;
-        (*n)->setEnabled(false);
-        (*n)->disconnect();
-        (*n)->deleteLater();
-        *n = nullptr;
+    for (TEventSource::TId* w : {&fReadWatch, &fWriteWatch}) {
+        if (*w == 0) continue;
+        fEvents.RemoveWatch(*w);
+        *w = 0;
     }
 }
 
 void TAsyncSocket::PostNotification(unsigned bits, uint16_t error) {
-    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgNotify, fHandle, fSession, bits, error));
+    // The OS hands out a closed socket's number again at once, so a notification queued for an
+    // earlier session must not reach a later one with the same handle.
+    std::shared_ptr<bool> alive = fAlive;
+    fEvents.Post([this, alive, handle = fHandle, session = fSession, bits, error] {
+        if (*alive && session == fSession) MessageHandler(kMsgNotify, handle, bits, error);
+    });
+}
+
+void TAsyncSocket::PostMessage(int message) {
+    std::shared_ptr<bool> alive = fAlive;
+    fEvents.Post([this, alive, handle = fHandle, message] {
+        if (*alive) MessageHandler(message, handle, 0, 0);
+    });
 }
 
 // The connection attempt has ended: that is the connect notification, with its outcome.
@@ -355,9 +317,9 @@ void TAsyncSocket::WriteReady() {
 // notification. As with Windows Sockets, no further read notification comes until the
 // handlers have run, so a handler that opens a nested event loop is not re-entered.
 void TAsyncSocket::ReadReady() {
-    if (fHandle == INVALID_SOCKET_HANDLE || fWindow->ReadNotifier == nullptr) return;
+    if (fHandle == INVALID_SOCKET_HANDLE || fReadWatch == 0) return;
     TSocketHandle handle = fHandle;
-    fWindow->ReadNotifier->setEnabled(false);
+    fEvents.EnableWatch(fReadWatch, false);
     unsigned bits = FD_READ;
     uint16_t error = 0;
     long pending = SockPendingBytes(handle);
@@ -365,7 +327,7 @@ void TAsyncSocket::ReadReady() {
         char probe = 0;
         long n = SockRecv(handle, &probe, 1, true);
         if (n < 0 && SockLastError() == WSAEWOULDBLOCK) {
-            fWindow->ReadNotifier->setEnabled(!fPaused);
+            fEvents.EnableWatch(fReadWatch, !fPaused);
             return;
         }
         if (n <= 0) {
@@ -376,9 +338,8 @@ void TAsyncSocket::ReadReady() {
     }
     std::shared_ptr<bool> alive = fAlive;
     MessageHandler(kMsgNotify, handle, bits, error);
-    if (*alive && fHandle == handle && fState == wsConnected && !fCloseSeen && !fPaused &&
-        fWindow->ReadNotifier != nullptr)
-        fWindow->ReadNotifier->setEnabled(true);
+    if (*alive && fHandle == handle && fState == wsConnected && !fCloseSeen && !fPaused && fReadWatch != 0)
+        fEvents.EnableWatch(fReadWatch, true);
 }
 
 void TAsyncSocket::MessageHandler(int message, TSocketHandle handle, unsigned bits, uint16_t error) {
@@ -386,7 +347,7 @@ void TAsyncSocket::MessageHandler(int message, TSocketHandle handle, unsigned bi
         switch (message) {
         case kMsgNotify: Dispatch(handle, bits, error); break;
         case kMsgCloseLater: Close(); break;
-        case kMsgFreeLater: deleteLater(); break;
+        case kMsgFreeLater: delete this; return;
         case kMsgTest: throw ESocketException("Test exception in AsyncSocket");
         default: break;
         }
@@ -477,19 +438,19 @@ std::string TAsyncSocket::ReceiveStr() {
 }
 
 void TAsyncSocket::Shutdown(int how) {
-    if (fHandle != INVALID_SOCKET_HANDLE) ::shutdown(fHandle, how);
+    if (fHandle != INVALID_SOCKET_HANDLE) SockShutdown(fHandle, how);
 }
 
 void TAsyncSocket::Pause() {
     fPaused = true;
-    if (fWindow->ReadNotifier) fWindow->ReadNotifier->setEnabled(false);
-    if (fWindow->WriteNotifier) fWindow->WriteNotifier->setEnabled(false);
+    if (fReadWatch) fEvents.EnableWatch(fReadWatch, false);
+    if (fWriteWatch) fEvents.EnableWatch(fWriteWatch, false);
 }
 
 void TAsyncSocket::Resume() {
     fPaused = false;
-    if (fWindow->ReadNotifier) fWindow->ReadNotifier->setEnabled(fState == wsConnected && !fCloseSeen);
-    if (fWindow->WriteNotifier) fWindow->WriteNotifier->setEnabled(fState == wsConnecting);
+    if (fReadWatch) fEvents.EnableWatch(fReadWatch, fState == wsConnected && !fCloseSeen);
+    if (fWriteWatch) fEvents.EnableWatch(fWriteWatch, fState == wsConnecting);
 }
 
 void TAsyncSocket::Close() { CloseSession(true, 0); }
@@ -532,16 +493,10 @@ void TAsyncSocket::CloseSession(bool shutdownFirst, uint16_t error) {
     }
 }
 
-void TAsyncSocket::CloseLater() {
-    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgCloseLater, fHandle, fSession, 0, 0));
-}
+void TAsyncSocket::CloseLater() { PostMessage(kMsgCloseLater); }
 
-void TAsyncSocket::FreeLater() {
-    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgFreeLater, fHandle, fSession, 0, 0));
-}
+void TAsyncSocket::FreeLater() { PostMessage(kMsgFreeLater); }
 
-void TAsyncSocket::PostTestMessage() {
-    QCoreApplication::postEvent(fWindow, new TSocketMessage(kMsgTest, fHandle, fSession, 0, 0));
-}
+void TAsyncSocket::PostTestMessage() { PostMessage(kMsgTest); }
 
 }  // namespace velkaro

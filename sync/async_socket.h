@@ -1,10 +1,11 @@
 // An event-driven, non-blocking TCP client socket for code that runs on the user-interface
 // thread: set Addr, Port and Proto, call Connect, and learn everything else through events.
 //
-// Readiness comes from QSocketNotifier on the thread that created the object and is turned
-// into the connect / read / close notifications in a fixed order. A private QObject stands in
-// for the message window that receives them, together with the object's own deferred requests
-// (CloseLater, FreeLater and a test message that raises inside the handler).
+// Readiness comes from an event source (the window's loop or the command line's own) on the
+// thread that created the object and is turned into the connect / read / close notifications
+// in a fixed order. Deferred calls on that source stand in for the messages of a hidden window,
+// together with the object's own deferred requests (CloseLater, FreeLater and a test message
+// that raises inside the handler).
 //
 // Only the client path is here. Listening and accepting, UDP transfers, SOCKS, line mode,
 // synchronous waits, asynchronous name lookups and sending are not built: the program connects,
@@ -17,9 +18,8 @@
 #include <memory>
 #include <string>
 
-#include <QObject>
-
 #include "platform/socket.h"
+#include "sync/event_source.h"
 
 namespace velkaro {
 
@@ -36,18 +36,16 @@ constexpr TSocketOptions SocketOptionSet(TSocketOption o) { return 1u << o; }
 // The notification bits, with their Windows Sockets values.
 constexpr unsigned FD_READ = 0x01, FD_WRITE = 0x02, FD_ACCEPT = 0x08, FD_CONNECT = 0x10, FD_CLOSE = 0x20;
 
-class TSocketMessageWindow;
-
-class TAsyncSocket : public QObject {
+class TAsyncSocket {
 public:
     using TSessionEvent = std::function<void(TAsyncSocket* sender, uint16_t error)>;
     using TChangeStateEvent = std::function<void(TAsyncSocket* sender, TSocketState oldState, TSocketState newState)>;
     using TNotifyEvent = std::function<void(TAsyncSocket* sender)>;
     using TBgExceptionEvent = std::function<void(TAsyncSocket* sender, const std::exception& e, bool& canClose)>;
 
-    explicit TAsyncSocket(QObject* owner = nullptr);
+    explicit TAsyncSocket(TEventSource& events);
     // Closes an open connection without reporting OnSessionClosed.
-    ~TAsyncSocket() override;
+    ~TAsyncSocket();
     TAsyncSocket(const TAsyncSocket&) = delete;
     TAsyncSocket& operator=(const TAsyncSocket&) = delete;
 
@@ -97,13 +95,12 @@ public:
     void Pause();
     void Resume();
     void CloseLater();
+    // Deletes the object from the event loop: only for objects made with new.
     void FreeLater();
     // Posts the message that raises "Test exception in AsyncSocket" inside the handler.
     void PostTestMessage();
 
 private:
-    friend class TSocketMessageWindow;
-
     void ResetToDefaults();
     void SetState(TSocketState newState);
     void ReportError(const std::string& message);
@@ -116,6 +113,7 @@ private:
     void Dispatch(TSocketHandle handle, unsigned bits, uint16_t error);
     void MessageHandler(int message, TSocketHandle handle, unsigned bits, uint16_t error);
     void PostNotification(unsigned bits, uint16_t error);
+    void PostMessage(int message);
     void ReadReady();
     void WriteReady();
     void WatchNotifications(bool read, bool write);
@@ -142,8 +140,9 @@ private:
     long fReadCount = 0;
     std::string fLastErrorMessage;
 
-    TSocketMessageWindow* fWindow = nullptr;
-    std::shared_ptr<bool> fAlive;  // lets a handler-side check see whether the object survived
+    TEventSource& fEvents;
+    TEventSource::TId fReadWatch = 0, fWriteWatch = 0;
+    std::shared_ptr<bool> fAlive;  // lets deferred calls and handler-side checks see whether the object survived
 };
 
 }  // namespace velkaro

@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-#include <QEventLoop>
-
+#include "sync/poll_event_source.h"
 #include "sync/time_sync.h"
 #include "timemodel/iso_time.h"
 
@@ -18,14 +17,12 @@ public:
     void SetRemoteTimeText(const std::string&) override {}
     void SetServerTimeEnabled(bool enabled) override {
         Enabled = enabled;
-        if (enabled && Loop != nullptr) Loop->quit();
     }
     void ShowMessage(const std::string&, const std::string& text, TMessageIcon) override {
         if (Message.empty()) Message = text;
     }
     bool Enabled = true;
     std::string Message;
-    QEventLoop* Loop = nullptr;
 };
 
 // The command never sets the clock; this keeps it so even by mistake.
@@ -45,15 +42,13 @@ int RunSyncCommand(const std::string& host, int port, std::ostream& out, std::os
     }
     TConsoleView view;
     TNoClock clock;
-    TTimeSync sync(view, clock, [] { return std::string(); });
+    TPollEventSource events;
+    TTimeSync sync(view, clock, [] { return std::string(); }, events);
     sync.ServerAddr = host;
     sync.ServerPort = std::to_string(port);
 
-    QEventLoop loop;
-    view.Loop = &loop;
     sync.btnServerTimeClick();
-    if (!view.Enabled) loop.exec();
-    view.Loop = nullptr;
+    while (!view.Enabled) events.ProcessEvents(1000);
 
     if (!view.Message.empty()) {
         err << view.Message << '\n';

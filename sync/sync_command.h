@@ -7,8 +7,7 @@
 
 namespace velkaro {
 
-// Needs a QCoreApplication (or QApplication) to exist already: the fetch runs in a local event
-// loop on the calling thread. On success prints the server's UTC time and the computer's offset
+// The fetch runs in an event loop of its own on the calling thread. On success prints the server's UTC time and the computer's offset
 // from it (seconds, positive when the computer is ahead) to out and returns 0:
 //   Server time (UTC): 2026-12-06T06:12:03.000Z
 //   Clock offset: +0.412 s

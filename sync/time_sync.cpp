@@ -11,8 +11,10 @@ namespace {
 constexpr const char* kSystemTimePrivilege = "SeSystemTimePrivilege";
 }
 
-TTimeSync::TTimeSync(TTimeSyncView& view, TClockSetter& clock, std::function<std::string()> timePattern)
-    : fView(view), fClock(clock), fTimePattern(std::move(timePattern)), fTimeSocket(std::make_unique<TAsyncSocket>()) {
+TTimeSync::TTimeSync(TTimeSyncView& view, TClockSetter& clock, std::function<std::string()> timePattern,
+                     TEventSource& events)
+    : fView(view), fClock(clock), fTimePattern(std::move(timePattern)), fEvents(events),
+      fTimeSocket(std::make_unique<TAsyncSocket>(events)) {
     TAsyncSocket& s = *fTimeSocket;
     s.SetAddr(ServerAddr);
     s.SetPort(ServerPort);
@@ -26,15 +28,26 @@ TTimeSync::TTimeSync(TTimeSyncView& view, TClockSetter& clock, std::function<std
     s.OnDataAvailable = [this](TAsyncSocket* sender, uint16_t e) { TimeSocketDataAvailable(sender, e); };
     s.OnSessionClosed = [this](TAsyncSocket* sender, uint16_t e) { TimeSocketSessionClosed(sender, e); };
     s.OnError = [this](TAsyncSocket* sender) { TimeSocketError(sender); };
-    fFetchTimer.setSingleShot(true);
-    QObject::connect(&fFetchTimer, &QTimer::timeout, [this] { FetchTimedOut(); });
 }
 
 TTimeSync::~TTimeSync() {
-    fFetchTimer.stop();
+    StopFetchTimer();
     // The socket closes without a session-closed event; nothing may call back into us.
     fTimeSocket->OnChangeState = nullptr;
     fTimeSocket.reset();
+}
+
+void TTimeSync::StartFetchTimer(int ms) {
+    StopFetchTimer();
+    fFetchTimer = fEvents.StartTimer(ms, [this] {
+        fFetchTimer = 0;
+        FetchTimedOut();
+    });
+}
+
+void TTimeSync::StopFetchTimer() {
+    if (fFetchTimer != 0) fEvents.StopTimer(fFetchTimer);
+    fFetchTimer = 0;
 }
 
 std::string TTimeSync::Formatted(TDateTime t) const { return FormatTimePattern(fTimePattern(), t); }
@@ -55,24 +68,24 @@ void TTimeSync::btnServerTimeClick() {
     s.SetAddr(ServerAddr);
     s.SetPort(ServerPort);
     s.SetProto("tcp");
-    fFetchTimer.start(ConnectTimeoutMs);
+    StartFetchTimer(ConnectTimeoutMs);
     s.Connect();
 }
 
 void TTimeSync::TimeSocketSessionConnected(TAsyncSocket*, uint16_t error) {
     if (error != 0) {
-        fFetchTimer.stop();
+        StopFetchTimer();
         fView.ShowMessage("Error", kMsgConnectFailed, TMessageIcon::Error);
         fView.SetServerTimeEnabled(true);
         return;
     }
     fConnected = true;
-    fFetchTimer.start(IdleTimeoutMs);
+    StartFetchTimer(IdleTimeoutMs);
 }
 
 void TTimeSync::TimeSocketDataAvailable(TAsyncSocket* sender, uint16_t error) {
     if (error != 0) {
-        fFetchTimer.stop();
+        StopFetchTimer();
         fView.ShowMessage("Error", kMsgGetFailed, TMessageIcon::Error);
         sender->Abort();
         return;
@@ -84,22 +97,22 @@ void TTimeSync::TimeSocketDataAvailable(TAsyncSocket* sender, uint16_t error) {
     ReplyText.append(buffer, std::min(static_cast<size_t>(n), room));
     if (static_cast<size_t>(n) > room) {
         // A reply this long is no daytime reply; what came within the limit is still read.
-        fFetchTimer.stop();
+        StopFetchTimer();
         sender->Abort();
         fView.ShowMessage("Error", kMsgGetFailed, TMessageIcon::Error);
         return;
     }
-    fFetchTimer.start(IdleTimeoutMs);
+    StartFetchTimer(IdleTimeoutMs);
 }
 
 void TTimeSync::TimeSocketSessionClosed(TAsyncSocket*, uint16_t error) {
-    fFetchTimer.stop();
+    StopFetchTimer();
     if (error == 0) ParseServerReply();
     fView.SetServerTimeEnabled(true);
 }
 
 void TTimeSync::TimeSocketError(TAsyncSocket*) {
-    fFetchTimer.stop();
+    StopFetchTimer();
     fView.SetServerTimeEnabled(true);
 }
 

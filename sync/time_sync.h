@@ -9,10 +9,9 @@
 #include <optional>
 #include <string>
 
-#include <QTimer>
-
 #include "platform/system_clock_setter.h"
 #include "sync/async_socket.h"
+#include "sync/event_source.h"
 #include "timemodel/date_time.h"
 
 namespace velkaro {
@@ -38,8 +37,10 @@ inline constexpr const char* kMsgSynchronized = "Time successfully synchronized.
 
 class TTimeSync {
 public:
-    // The pattern source is asked afresh for every time shown.
-    TTimeSync(TTimeSyncView& view, TClockSetter& clock, std::function<std::string()> timePattern);
+    // The pattern source is asked afresh for every time shown. The socket and the fetch's
+    // limits run on the event source.
+    TTimeSync(TTimeSyncView& view, TClockSetter& clock, std::function<std::string()> timePattern,
+              TEventSource& events);
     ~TTimeSync();
     TTimeSync(const TTimeSync&) = delete;
     TTimeSync& operator=(const TTimeSync&) = delete;
@@ -82,7 +83,11 @@ private:
     TTimeSyncView& fView;
     TClockSetter& fClock;
     std::function<std::string()> fTimePattern;
-    QTimer fFetchTimer;
+    void StartFetchTimer(int ms);
+    void StopFetchTimer();
+
+    TEventSource& fEvents;
+    TEventSource::TId fFetchTimer = 0;
     bool fConnected = false;
     std::unique_ptr<TAsyncSocket> fTimeSocket;  // last: it goes first, while the rest still stands
 };

@@ -17,8 +17,7 @@ TTimeSyncForm::TTimeSyncForm(QWidget* parent, TClockSetter* clock)
     setFixedSize(285, 148);
 
     fLogic = std::make_unique<TTimeSync>(static_cast<TTimeSyncView&>(*this), clock != nullptr ? *clock : fSystemClock,
-                                         [] { return ZonariaOptions().HintTimeFormat; });
-    fLogic->TimeSocket().setObjectName("TimeSocket");
+                                         [] { return ZonariaOptions().HintTimeFormat; }, fEvents);
 
     Timer = new QTimer(this);
     Timer->setObjectName("Timer");

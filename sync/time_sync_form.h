@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "platform/system_clock_setter.h"
+#include "sync/qt_event_source.h"
 #include "sync/time_sync.h"
 
 namespace Ui {
@@ -39,6 +40,7 @@ private:
 
     std::unique_ptr<Ui::TTimeSyncForm> fUi;
     TSystemClockSetter fSystemClock;
+    TQtEventSource fEvents;
     QTimer* Timer = nullptr;
     std::unique_ptr<TTimeSync> fLogic;
 };

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "platform/clock.h"
@@ -39,6 +40,16 @@ void CivilFromDays(int64_t z, int& year, int& month, int& day) {
 
 // 1899-12-30, the date-time epoch, counted from 1970-01-01.
 constexpr int64_t kEpochOffset = -25569;
+
+// The calendar's range, 0001-01-01 up to (not including) 10000-01-01, in days from the epoch.
+constexpr int64_t kFirstDay = -693'593;
+constexpr int64_t kEndDay = 2'958'466;
+
+std::string OutOfRangeText(TDateTime t) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%g", t);
+    return std::string("Invalid date: the value ") + buf + " lies outside the years 1 to 9999";
+}
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
@@ -91,7 +102,12 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int
 }
 
 int64_t DateTimeToMs(TDateTime t) {
-    return static_cast<int64_t>(std::llround(t * static_cast<double>(kMsPerDay)));
+    // Checked here, where every split of a value begins: outside the calendar's years the
+    // millisecond count and the fields made from it would overflow (and NaN has no count).
+    if (!std::isfinite(t) || t < kFirstDay - 1 || t > kEndDay + 1) throw Error(OutOfRangeText(t));
+    const int64_t ms = std::llround(t * static_cast<double>(kMsPerDay));
+    if (ms < kFirstDay * kMsPerDay || ms >= kEndDay * kMsPerDay) throw Error(OutOfRangeText(t));
+    return ms;
 }
 
 TDateTime MsToDateTime(int64_t ms) { return static_cast<double>(ms) / static_cast<double>(kMsPerDay); }

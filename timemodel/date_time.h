@@ -28,6 +28,7 @@ int DaysInMonth(int month, int year);
 int DayOfYear(int year, int month, int day);
 
 // Exact to the millisecond: the value is rounded to the nearest millisecond before splitting.
+// A value outside the years 1..9999 (NaN and infinities too) throws velkaro::Error "Invalid date".
 TDateTimeFields DecodeDateTime(TDateTime t);
 // Fields need not be normalised for the time of day (hour 26 is 02:00 of the next day), but
 // year, month and day must form a real date; throws velkaro::Error otherwise.
@@ -35,7 +36,8 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute 
                          int millisecond = 0);
 bool IsValidDate(int year, int month, int day);
 
-// Whole milliseconds since 1899-12-30 00:00 (rounded), and back; the year such a count falls in.
+// Whole milliseconds since 1899-12-30 00:00 (rounded; throws as DecodeDateTime does), and back;
+// the year such a count falls in.
 int64_t DateTimeToMs(TDateTime t);
 TDateTime MsToDateTime(int64_t ms);
 int YearOfMs(int64_t ms);

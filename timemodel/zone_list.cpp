@@ -94,6 +94,8 @@ TSystemTime RuleDate(int32_t month, int32_t dayOfWeek, int32_t week, int32_t hou
     return st;
 }
 
+constexpr int32_t kMaxOffsetMinutes = 24 * 60;
+
 bool ValidSwitch(int32_t month, int32_t dayOfWeek, int32_t week, int32_t hour, int32_t minute) {
     // A switch hour may run a week either way (the zone database writes e.g. hour 26 or -1).
     return month >= 1 && month <= 12 && dayOfWeek >= 1 && dayOfWeek <= 7 &&
@@ -116,8 +118,16 @@ TZone::TZone(const std::string& line) {
     const auto fields = SplitFields(line);
     const FieldReader f{fields};
     Name = fields.empty() ? std::string() : fields[0];
-    Bias = f.Adjusted(2, 0, -1, 0);
-    DstTotalBias = f.Adjusted(3, 0, -1, 0);
+    // An offset beyond a day either way is no real zone's and would overflow the rule
+    // arithmetic; it is an invalid field and takes the field's default.
+    auto offset = [&](size_t n) -> int32_t {
+        const int32_t value = f.Number(n, 0);
+        if (value >= -kMaxOffsetMinutes && value <= kMaxOffsetMinutes) return -value;
+        OffsetOutOfRange = true;
+        return 0;
+    };
+    Bias = offset(2);
+    DstTotalBias = offset(3);
     DstMonth = f.Adjusted(4, 0, 1, 1);
     DstDayOfWeek = f.Number(5, 1);
     DstWeek = f.Number(6, 0);
@@ -257,11 +267,14 @@ TLoadReport LoadLists(const std::string& dir) {
     VelkaroZone();
     for (const auto& l : *zones) ZoneList.push_back(std::make_unique<TZone>(l.Text));
 
-    // A bad zone position would fail at every clock tick and a rule without a switch date has
-    // no answer, so both are mended here once and reported together.
+    // A bad zone position would fail at every clock tick, a rule without a switch date has no
+    // answer and an offset beyond a day is no zone's, so all are mended once and reported together.
     std::ostringstream problems;
     for (size_t i = 0; i < ZoneList.size(); ++i) {
         TZone& zone = *ZoneList[i];
+        if (zone.OffsetOutOfRange)
+            problems << "azones.lst, line " << (*zones)[i].Number << ": zone \"" << zone.Name
+                     << "\" has an offset of more than 24 hours from UTC; that offset is read as 0.\n";
         if (zone.HasValidRule()) continue;
         zone.DisableDaylight();
         problems << "azones.lst, line " << (*zones)[i].Number << ": zone \"" << zone.Name

@@ -29,6 +29,8 @@ public:
     int32_t DstMonth = 0, DstWeek = 0, DstDayOfWeek = 0, DstHour = 0, DstMinute = 0;
     int32_t StdMonth = 0, StdWeek = 0, StdDayOfWeek = 0, StdHour = 0, StdMinute = 0;
     TTimeZoneInformation Rules;
+    // An offset field lay beyond 24 hours either way and was read as 0 (the loader reports it).
+    bool OffsetOutOfRange = false;
     // Drops daylight saving from the rules (used for rules without a defined switch date).
     void DisableDaylight();
     // True when the daylight rule has a defined switch date (or there is no daylight saving).
@@ -71,8 +73,9 @@ struct TLoadReport {
 
 // Reads "acities.lst" and "azones.lst" from dir (ending with a separator) into CityList and
 // ZoneList, replacing their contents. Throws velkaro::Error with the user's text when a file
-// is missing. Cities with a zone position outside the zone list are left out and zones with
-// an undefined daylight rule lose their daylight saving; both are described in the report.
+// is missing. Cities with a zone position outside the zone list are left out, zones with an
+// undefined daylight rule lose their daylight saving, and offsets beyond 24 hours are read as
+// 0; all are described in the report.
 TLoadReport LoadLists(const std::string& dir);
 void ClearLists();
 

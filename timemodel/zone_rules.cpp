@@ -2,6 +2,8 @@
 // zone's standard time, so a switch back to standard time is written in standard time too.
 #include "timemodel/zone_rules.h"
 
+#include <cstdint>
+
 namespace velkaro {
 
 namespace {
@@ -15,6 +17,12 @@ int Weekday1(int year, int month, int day) {
 TDateTime RuleMoment(const TSystemTime& rule, int year) {
     const TSystemTime r = rule.wYear == 0 ? ResolveRuleDate(year, rule) : rule;
     return SystemTimeToDateTime(r);
+}
+
+// A shift by a bias in minutes; 64 bits, so that no bias can overflow, not even the negation
+// of the most negative one. The same sum as IncTime with the minutes alone.
+TDateTime ShiftMinutes(TDateTime t, int64_t minutes) {
+    return t + static_cast<double>(minutes * 60'000) / 86'400'000.0;
 }
 
 }  // namespace
@@ -45,16 +53,16 @@ bool IsDaylightTime(const TTimeZoneInformation& tzi, const TSystemTime& t) {
 }
 
 TSystemTime UtcToZoneTime(const TTimeZoneInformation& tzi, const TSystemTime& utc) {
-    const TSystemTime s = DateTimeToSystemTime(IncTime(SystemTimeToDateTime(utc), 0, -tzi.Bias, 0, 0));
+    const TSystemTime s = DateTimeToSystemTime(ShiftMinutes(SystemTimeToDateTime(utc), -int64_t{tzi.Bias}));
     const bool dst = IsDaylightTime(tzi, s);
-    const int32_t shift = dst ? tzi.DaylightBias : tzi.StandardBias;
-    return DateTimeToSystemTime(IncTime(SystemTimeToDateTime(s), 0, -shift, 0, 0));
+    const int64_t shift = dst ? tzi.DaylightBias : tzi.StandardBias;
+    return DateTimeToSystemTime(ShiftMinutes(SystemTimeToDateTime(s), -shift));
 }
 
 TSystemTime ZoneTimeToUtc(const TTimeZoneInformation& tzi, const TSystemTime& local) {
-    const TDateTime u = IncTime(SystemTimeToDateTime(local), 0, tzi.Bias, 0, 0);
+    const TDateTime u = ShiftMinutes(SystemTimeToDateTime(local), tzi.Bias);
     const bool dst = IsDaylightTime(tzi, local);
-    return DateTimeToSystemTime(IncTime(u, 0, dst ? tzi.DaylightBias : tzi.StandardBias, 0, 0));
+    return DateTimeToSystemTime(ShiftMinutes(u, dst ? tzi.DaylightBias : tzi.StandardBias));
 }
 
 }  // namespace velkaro

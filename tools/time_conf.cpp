@@ -1,5 +1,6 @@
 #include "tools/time_conf.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "timemodel/time_format.h"
@@ -38,8 +39,13 @@ void StorePage(const TConfPage& page, TColor& box, TColor& text, uint32_t& size,
                          (page.Underline ? fsUnderline : 0));
 }
 
-void StorePattern(int index, std::string& pattern) {
-    if (index >= 0 && index < int(TimeFormatPatterns.size())) pattern = TimeFormatPatterns[size_t(index)];
+int ChoiceIndex(const std::vector<std::string>& choices, const std::string& pattern) {
+    const auto it = std::find(choices.begin(), choices.end(), pattern);
+    return it == choices.end() ? -1 : int(it - choices.begin());
+}
+
+void StorePattern(int index, const std::vector<std::string>& choices, std::string& pattern) {
+    if (index >= 0 && index < int(choices.size())) pattern = choices[size_t(index)];
 }
 
 }  // namespace
@@ -51,15 +57,26 @@ std::vector<std::string> MVTFormatItems() {
 }
 
 std::vector<std::string> PatternExamples(TDateTime local) {
+    return PatternExamples(std::vector<std::string>(TimeFormatPatterns.begin(), TimeFormatPatterns.end()), local);
+}
+
+std::vector<std::string> PatternExamples(const std::vector<std::string>& patterns, TDateTime local) {
     std::vector<std::string> items;
-    for (const char* pattern : TimeFormatPatterns) items.push_back(FormatTimePattern(pattern, local));
+    for (const std::string& pattern : patterns) items.push_back(FormatTimePattern(pattern, local));
     return items;
 }
 
 int PatternIndex(const std::string& pattern) {
     for (size_t i = 0; i < TimeFormatPatterns.size(); ++i)
         if (pattern == TimeFormatPatterns[i]) return int(i);
-    return 0;
+    return -1;
+}
+
+std::vector<std::string> PatternChoices(const std::string& inForce) {
+    std::vector<std::string> choices;
+    if (PatternIndex(inForce) < 0) choices.push_back(inForce);
+    choices.insert(choices.end(), TimeFormatPatterns.begin(), TimeFormatPatterns.end());
+    return choices;
 }
 
 int FontSizeIndex(uint32_t size) {
@@ -70,8 +87,12 @@ int FontSizeIndex(uint32_t size) {
 }
 
 void PresetPatternIndexes(TConfState& state, const TZonariaOptions& options) {
-    state.TZT.FormatIndex = PatternIndex(options.StatusTimeFormat);
-    state.Hint.FormatIndex = PatternIndex(options.HintTimeFormat);
+    state.TZTPatterns = PatternChoices(options.StatusTimeFormat);
+    state.HintPatterns = PatternChoices(options.HintTimeFormat);
+    // The pattern in force is always among the choices: a listed one where it stands, one of
+    // the user's own in front.
+    state.TZT.FormatIndex = ChoiceIndex(state.TZTPatterns, options.StatusTimeFormat);
+    state.Hint.FormatIndex = ChoiceIndex(state.HintPatterns, options.HintTimeFormat);
 }
 
 void LoadFromOptions(TConfState& state, const TZonariaOptions& o) {
@@ -85,9 +106,9 @@ void StoreToOptions(const TConfState& state, TZonariaOptions& o) {
     StorePage(state.MVT, o.MVTColor, o.MVTFontColor, o.MVTFontSize, o.MVTFontStyle);
     o.MVTFormat = state.MVT.FormatIndex;
     StorePage(state.TZT, o.StatusColor, o.StatusFontColor, o.StatusFontSize, o.StatusFontStyle);
-    StorePattern(state.TZT.FormatIndex, o.StatusTimeFormat);
+    StorePattern(state.TZT.FormatIndex, state.TZTPatterns, o.StatusTimeFormat);
     StorePage(state.Hint, o.HintColor, o.HintFontColor, o.HintFontSize, o.HintFontStyle);
-    StorePattern(state.Hint.FormatIndex, o.HintTimeFormat);
+    StorePattern(state.Hint.FormatIndex, state.HintPatterns, o.HintTimeFormat);
 }
 
 }  // namespace velkaro

@@ -18,8 +18,12 @@ std::vector<std::string> FontSizeItems();  // "6" .. "12", "14"
 std::vector<std::string> MVTFormatItems();
 // Each pattern applied to one local date and time, as the pattern lists show them.
 std::vector<std::string> PatternExamples(TDateTime local);
-// The list index of a pattern (exact, case-sensitive match); 0 when it is none of them.
+std::vector<std::string> PatternExamples(const std::vector<std::string>& patterns, TDateTime local);
+// The index of a pattern among the eight (exact, case-sensitive match); -1 when it is none of them.
 int PatternIndex(const std::string& pattern);
+// What a pattern list offers, in list order: the eight, with the pattern in force in front when
+// it is none of them, so that it stays selected as itself and is stored back unchanged.
+std::vector<std::string> PatternChoices(const std::string& inForce);
 // The size list's index of a font size; -1 when the list does not offer it.
 int FontSizeIndex(uint32_t size);
 
@@ -35,10 +39,12 @@ struct TConfPage {
 
 struct TConfState {
     TConfPage MVT, TZT, Hint;
+    // The patterns behind the two pattern lists (PatternChoices); a format index points here.
+    std::vector<std::string> TZTPatterns, HintPatterns;
     bool operator==(const TConfState&) const = default;
 };
 
-// The pattern lists' preselection when the dialog is created, from the options then in force.
+// The pattern lists and their preselection when the dialog is created, from the options then in force.
 void PresetPatternIndexes(TConfState& state, const TZonariaOptions& options);
 // Options into controls. The pattern lists keep their indexes (their preselection stands).
 void LoadFromOptions(TConfState& state, const TZonariaOptions& options);

@@ -68,11 +68,12 @@ TTimeConfForm::TTimeConfForm(TDateTime localNow, QWidget* parent)
         FillCombo(c, FontSizeItems());
     FillCombo(ui->MVTFormatCombo, MVTFormatItems());
     // The examples are taken once: the lists show the moment the dialog opened.
-    std::vector<std::string> examples = PatternExamples(localNow);
-    FillCombo(ui->TZTFormatCombo, examples);
-    FillCombo(ui->HintFormatCombo, examples);
-    TConfState state = State();
+    TConfState state;
     PresetPatternIndexes(state, ZonariaOptions());
+    tztPatterns_ = state.TZTPatterns;
+    hintPatterns_ = state.HintPatterns;
+    FillCombo(ui->TZTFormatCombo, PatternExamples(tztPatterns_, localNow));
+    FillCombo(ui->HintFormatCombo, PatternExamples(hintPatterns_, localNow));
     ui->TZTFormatCombo->setCurrentIndex(state.TZT.FormatIndex);
     ui->HintFormatCombo->setCurrentIndex(state.Hint.FormatIndex);
 
@@ -84,7 +85,8 @@ TTimeConfForm::TTimeConfForm(TDateTime localNow, QWidget* parent)
 TTimeConfForm::~TTimeConfForm() = default;
 
 TConfState TTimeConfForm::State() const {
-    return {ReadPage(MVTControls(*ui)), ReadPage(TZTControls(*ui)), ReadPage(HintControls(*ui))};
+    return {ReadPage(MVTControls(*ui)), ReadPage(TZTControls(*ui)), ReadPage(HintControls(*ui)), tztPatterns_,
+            hintPatterns_};
 }
 
 void TTimeConfForm::SetState(const TConfState& state) {

@@ -5,6 +5,8 @@
 #include <QDialog>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "settings/options.h"
 #include "timemodel/date_time.h"
@@ -41,6 +43,7 @@ private:
     void ApplyBtnClick();
 
     std::unique_ptr<Ui::TTimeConfForm> ui;
+    std::vector<std::string> tztPatterns_, hintPatterns_;
 };
 
 }  // namespace velkaro

@@ -14,13 +14,16 @@ public:
     QSize sizeHint() const override { return QSize(120, 25); }
 
     // The logo picture with its white made transparent (shared with the main window's strip).
-    static QPixmap TransparentLogo();
+    // Above a device pixel ratio of 1 the picture drawn at twice the size, marked as such, so
+    // it takes the same logical 120 x 31.
+    static QPixmap TransparentLogo(qreal devicePixelRatio = 1);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QPixmap logo_;
+    QPixmap logo2x_;
 };
 
 }  // namespace velkaro

@@ -67,3 +67,38 @@ test('a city within 5 px of an earlier one is refused, naming both', () => {
   assert.strictEqual(problems.length, 1);
   assert.match(problems[0], /Bratislava .* earlier Vienna/);
 });
+
+// Zone regions on a small synthetic grid: 0 and 60 are land offsets, S is sea.
+test('zone boundaries: marked between land of different offsets, never against the sea', () => {
+  const { SEA: S, boundaryMask } = require('../zone_regions');
+  const grid = [
+    0, 0, 60, S,
+    0, 0, 60, 60,
+    S, 330, 330, 60,
+  ];
+  const mask = Array.from(boundaryMask(grid, 4, 3));
+  assert.deepStrictEqual(mask, [
+    0, 1, 0, 0,
+    0, 1, 1, 0,
+    0, 0, 1, 0,
+  ]);
+  assert.ok(boundaryMask([S, S, 0, 0], 2, 2).every((v) => v === 0));
+});
+
+test('zone shades: whole hours alternate, half and quarter hours their own', () => {
+  const { shadeKind } = require('../zone_regions');
+  const cases = [[0, 0], [60, 1], [-60, 1], [-120, 0], [330, 2], [-570, 2], [345, 3], [525, 3], [825, 3]];
+  for (const [offset, kind] of cases) assert.strictEqual(shadeKind(offset), kind, `offset ${offset}`);
+});
+
+test('agreement check: a miss is excused only at a boundary or where the data has no land', () => {
+  const { checkAgreement } = require('../zone_regions');
+  // Columns 0..1 show +1 (land), column 2 shows 0 (land), column 3 is sea showing 0.
+  const shown = (x, y) => (x < 0 || x > 3 || y < 0 || y > 2 ? null : x < 2 ? 60 : 0);
+  const land = (x) => x < 3;
+  const city = (name, dotX, offset) => ({ name, dotX, dotY: 1, offset });
+  const r = checkAgreement([city('in', 0, 60), city('edge', 2, 60), city('island', 3, 120), city('wrong', 0, 120)], shown, land);
+  assert.strictEqual(r.agree, 1);
+  assert.strictEqual(r.passed, 3);
+  assert.deepStrictEqual(r.misses.map((m) => [m.city.name, m.reason]), [['edge', 'boundary'], ['island', 'no extent'], ['wrong', 'differs']]);
+});

@@ -76,6 +76,22 @@ TEST_F(TimeCli, ErrorsAreOneLineAndExitTwo) {
     EXPECT_EQ(err.str(), "velkaro-time: The list of cities not found. Velkaro can't continue.\n");
 }
 
+TEST_F(TimeCli, CityNamesAsTyped) {
+    struct Case { std::vector<std::string> args; int status; std::string out, err; } cases[] = {
+        {{"city", "new york", "--at", "2026-07-01T12:00:00Z", "--format", "HH"}, 0, "08\n", ""},
+        {{"city", "PAR", "--at", "2026-07-01T12:00:00Z", "--format", "HH"}, 0, "14\n", ""},
+        {{"city", "o"}, 2, "", "velkaro-time: \"o\" fits several cities, among them London, New York\n"},
+        {{"city", "Lodnon"}, 2, "",
+         "velkaro-time: unknown city \"Lodnon\"; nearest: London, Delhi, Paris, New York (velkaro-time cities lists them)\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args[1];
+        EXPECT_EQ(r.out, c.out) << c.args[1];
+        EXPECT_EQ(r.err, c.err) << c.args[1];
+    }
+}
+
 TEST_F(TimeCli, NowListsVelkaroThenEveryCity) {
     const Result r = Run({"now"});
     ASSERT_EQ(r.status, 0);

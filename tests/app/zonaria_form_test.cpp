@@ -132,7 +132,23 @@ TEST_F(ZonariaFormTest, StartsWithTheListsTheLayoutAndThePrompt) {
     EXPECT_EQ(StripPixel(2, 0), QColor(255, 255, 255));
 }
 
-TEST_F(ZonariaFormTest, MissingListShowsItsErrorAndEndsTheProgram) {
+// On a high-density screen the map is the picture drawn at twice the size, in the same logical
+// 530 x 248; at a ratio of 1 the plain picture, pixel for pixel.
+TEST_F(ZonariaFormTest, TheMapPictureFollowsTheDevicePixelRatio) {
+    TZonariaForm& f = StartShown();
+    for (const qreal ratio : {1.0, 2.0}) {
+        SCOPED_TRACE(ratio);
+        const QString file = ratio > 1 ? QStringLiteral(":/map@2x.bmp") : QStringLiteral(":/map.bmp");
+        const QImage picture = QImage(file).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(picture.size(), QSize(kMapWidth, kMapHeight) * ratio);
+        f.BackBuffer = QImage(f.MapImage->size() * ratio, QImage::Format_RGB32);
+        f.BackBuffer.setDevicePixelRatio(ratio);
+        f.MapImage->repaint();
+        EXPECT_EQ(f.BackBuffer.copy(QRect(QPoint(0, 0), picture.size())), picture);
+    }
+}
+
+TEST_F(ZonariaFormTest, MissingListShowsItsErrorEndsTheProgramAndSavesNothing) {
     struct Case {
         const char* present;
         const char* message;
@@ -145,6 +161,12 @@ TEST_F(ZonariaFormTest, MissingListShowsItsErrorAndEndsTheProgram) {
         fs::remove(dir / "azones.lst");
         fs::copy_file(kDataDir + c.present, dir / c.present);
         boxes.Messages.clear();
+        {
+            TIniStore store(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
+            store.WriteInteger("\\ZonariaForm", "Left", 500);
+            store.WriteInteger("\\ZonariaForm", "Top", 400);
+            store.WriteInteger("\\Options", "HintFontSize", 11);
+        }
 
         TZonariaForm& f = Start(dir.string() + "/");
         EXPECT_FALSE(f.ListsLoaded);
@@ -160,8 +182,14 @@ TEST_F(ZonariaFormTest, MissingListShowsItsErrorAndEndsTheProgram) {
         QObject::connect(&failsafe, &QTimer::timeout, [] { QCoreApplication::exit(99); });
         failsafe.start(5000);
         EXPECT_EQ(QCoreApplication::exec(), 0);
+        ZonariaOptions().HintFontSize = 14;
         form.reset();
         ClearLists();
+        TIniStore store(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
+        EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Left", -1), 500);
+        EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Top", -1), 400);
+        EXPECT_EQ(store.ReadInteger("\\Options", "HintFontSize", -1), 11);
+        EXPECT_EQ(store.ReadInteger("\\Options", "MVTColor", -1), -1);
     }
 }
 

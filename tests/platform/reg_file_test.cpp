@@ -121,6 +121,10 @@ TEST(RegFile, RefusesTextThatIsNotAHive) {
         {"REGEDIT4\n[HKEY_CURRENT_USER\\x]\n\"a\"=hex(zz):00\n", 3},
         {"REGEDIT4\n[HKEY_CURRENT_USER\\x]\n\"a\" \"b\"\n", 3},       // no '='
         {"REGEDIT4\n[HKEY_CURRENT_USER\\x]\n\"a\"=what\n", 3},
+        // A continued line followed by an empty one used to read past the empty string.
+        {"REGEDIT4\n[HKEY_CURRENT_USER\\x]\n\\\n\n", 3},
+        {"REGEDIT4\n[HKEY_CURRENT_USER\\x]\n\"a\"=hex:01,\\\n\n  02\n", 3},
+        {"REGEDIT4\n[HKEY_CURRENT_USER\\x]\n\"a\"=hex:01,\\\r\n \t\r\n", 3},
     };
     for (const auto& c : cases) {
         TRegTree tree;

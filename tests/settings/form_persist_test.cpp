@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 #include <memory>
 #include <optional>
@@ -74,7 +76,8 @@ TEST_F(FormPersistTest, RestoresPositionAndSizeOnShow) {
     EXPECT_EQ(keeper->NormalBounds(), (TBounds{70, 80, 70 + 254, 80 + 154}));
 }
 
-TEST_F(FormPersistTest, IncompleteOrNegativeValuesAreIgnoredAndOffScreenIsKept) {
+TEST_F(FormPersistTest, IncompleteOrNegativeValuesAreIgnoredAndOffScreenComesBack) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     struct Case {
         std::vector<std::pair<const char*, int32_t>> values;
         std::optional<QPoint> pos;  // none: where the window system puts it
@@ -82,7 +85,8 @@ TEST_F(FormPersistTest, IncompleteOrNegativeValuesAreIgnoredAndOffScreenIsKept) 
     } cases[] = {
         {{{"Width", 400}, {"Left", 15}}, std::nullopt, {}},                  // halves missing: nothing
         {{{"Width", -5}, {"Height", 100}}, std::nullopt, {}},                // negative width
-        {{{"Left", -5000}, {"Top", -4000}}, QPoint(-5000, -4000), {}},       // off every screen
+        {{{"Left", -5000}, {"Top", -4000}}, QPoint(0, 0), {}},               // off every screen
+        {{{"Left", 5000}, {"Top", 100}}, QPoint(screen.right() + 1 - 304, 100), {}},  // the pretend frame is 2 wide
         {{{"Width", 200}, {"Height", 120}, {"Top", 9}}, std::nullopt, {200, 120}},  // size only
     };
     for (const Case& c : cases) {
@@ -93,13 +97,42 @@ TEST_F(FormPersistTest, IncompleteOrNegativeValuesAreIgnoredAndOffScreenIsKept) 
         Settle();
         const QSize margins = form->frameGeometry().size() - form->size();
         if (c.pos) {
-            // Not pulled back onto a screen. (The offscreen platform's pretend frame may shift
+            // On the offscreen platform's one 800 x 600 screen. (Its pretend frame may shift
             // the window by its two-pixel border, so compare loosely.)
             EXPECT_NEAR(form->frameGeometry().left(), c.pos->x(), 2);
             EXPECT_NEAR(form->frameGeometry().top(), c.pos->y(), 2);
         }
         EXPECT_EQ(form->frameGeometry().size(), c.frameSize.isEmpty() ? QSize(300, 200) + margins : c.frameSize);
     }
+}
+
+TEST(KeepReachableTest, StaysWhile100x40LieOnAScreenElseGoesToThePrimary) {
+    const TBounds primary{0, 0, 1280, 1024};
+    const TBounds left{-1920, 0, 0, 1080};     // a second monitor left of the primary
+    const TBounds above{0, -1200, 1600, 0};    // and one above it
+    auto at = [](int32_t x, int32_t y) { return TBounds{x, y, x + 540, y + 330}; };
+    struct Case {
+        const char* what;
+        TBounds frame;
+        std::vector<TBounds> screens;
+        TBounds expected;
+    } cases[] = {
+        {"on the primary", at(500, 400), {primary}, at(500, 400)},
+        {"monitor gone", at(-3000, -2000), {primary}, at(0, 0)},
+        {"on the left monitor", at(-1500, 200), {primary, left}, at(-1500, 200)},
+        {"left monitor removed", at(-1500, 200), {primary}, at(0, 200)},
+        {"on the monitor above", at(300, -900), {primary, above}, at(300, -900)},
+        {"across two monitors", at(-270, 10), {primary, left}, at(-270, 10)},
+        {"100 pixels in on the right", at(1180, 10), {primary}, at(1180, 10)},
+        {"99 pixels in on the right", at(1181, 10), {primary}, at(1280 - 540, 10)},
+        {"39 pixels in at the bottom", at(100, 985), {primary}, at(100, 1024 - 330)},
+        {"40 pixels in at the bottom", at(100, 984), {primary}, at(100, 984)},
+        {"40 pixels in at the top", at(100, -290), {primary}, at(100, -290)},
+        {"behind a panel at the top", at(100, -300), {{0, 32, 1280, 1024}}, at(100, 32)},
+        {"larger than the screen, off it", {-5000, -5000, -2500, -3000}, {primary}, {0, 0, 2500, 2000}},
+        {"no screen known", at(-3000, -2000), {}, at(-3000, -2000)},
+    };
+    for (const Case& c : cases) EXPECT_EQ(KeepReachable(c.frame, c.screens), c.expected) << c.what;
 }
 
 TEST_F(FormPersistTest, MaximisedKeepsThePositionFromBefore) {

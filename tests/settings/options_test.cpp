@@ -114,7 +114,8 @@ TEST_F(OptionsTest, MissingOrMistypedValuesKeepTheCurrentSetting) {
     EXPECT_EQ(b.StatusFontSize, 8u);
 }
 
-TEST_F(OptionsTest, LoadedStorageSettingsCountFromTheNextCallOn) {
+TEST_F(OptionsTest, StoredStorageSettingsAreNeverObeyed) {
+    // Hand-edited: another section and another storage kind.
     FStore->WriteString("\\Options", "IniSection", "Elsewhere");
     FStore->WriteInteger("\\Options", "StorageType", eosRegistry);
     FStore->WriteInteger("\\Options", "Tag", 11);
@@ -124,10 +125,21 @@ TEST_F(OptionsTest, LoadedStorageSettingsCountFromTheNextCallOn) {
     TZonariaOptions o;
     Attach(o);
     o.Load();
-    EXPECT_EQ(o.IniSection, "Elsewhere");
-    EXPECT_EQ(o.StorageType, eosRegistry);
-    EXPECT_EQ(o.Tag, 11);  // read from the section chosen at the start of the load
+    EXPECT_EQ(o.IniSection, "Options");
+    EXPECT_EQ(o.StorageType, eosStore);
+    EXPECT_EQ(o.Tag, 11);
     EXPECT_EQ(FStore->CurrentKey(), "\\ZonariaForm");
+
+    // Every later save and load keeps to the program's own key.
+    o.Tag = 12;
+    o.Save();
+    TZonariaOptions again;
+    Attach(again);
+    again.Load();
+    EXPECT_EQ(again.Tag, 12);
+    EXPECT_EQ(FStore->ReadInteger("\\Elsewhere", "Tag", 0), 99);
+    EXPECT_EQ(FStore->ReadString("\\Options", "IniSection", ""), "Options");
+    EXPECT_EQ(FStore->ReadInteger("\\Options", "StorageType", -1), eosStore);
 }
 
 TEST_F(OptionsTest, SaveFallsBackToTheCurrentKeyWhenTheSectionCannotBeOpened) {

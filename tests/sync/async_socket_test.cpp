@@ -2,12 +2,10 @@
 // client path's sequences, its settings rules, and its deferred requests.
 #include "sync/async_socket.h"
 
-#include <QPointer>
-#include <QTimer>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "sync/poll_event_source.h"
 #include "sync/socket_library.h"
 #include "test_servers.h"
 
@@ -50,6 +48,7 @@ class AsyncSocketTest : public ::testing::Test {
 protected:
     void SetUp() override { SetHostLookupHook(test::LoopbackOnlyLookup); }
     void TearDown() override { SetHostLookupHook(nullptr); }
+    TPollEventSource Events;
 
     static void Aim(TAsyncSocket& s, uint16_t port, const std::string& host = "127.0.0.1") {
         s.SetAddr(host);
@@ -79,12 +78,12 @@ TEST_F(AsyncSocketTest, EventOrderOfWholeSessions) {
         SCOPED_TRACE(c.Name);
         std::unique_ptr<test::TScriptedServer> server;
         if (c.Script) server = std::make_unique<test::TScriptedServer>([&](int& fd, const std::atomic<bool>&) { c.Script(fd); });
-        TAsyncSocket s;
+        TAsyncSocket s(Events);
         TRecorder r(s);
         Aim(s, server ? server->Port() : test::FreePort());
         s.Connect();
         EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>connecting"));  // the rest comes from the loop
-        ASSERT_TRUE(test::WaitFor([&] { return r.Closed && s.State() == wsClosed; }));
+        ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Closed && s.State() == wsClosed; }));
         EXPECT_EQ(r.Events, c.Events);
         EXPECT_EQ(s.Handle(), INVALID_SOCKET_HANDLE);
     }
@@ -95,11 +94,11 @@ TEST_F(AsyncSocketTest, PeerResetsTheConnection) {
         test::Pause(100);
         test::Reset(fd);
     });
-    TAsyncSocket s;
+    TAsyncSocket s(Events);
     TRecorder r(s);
     Aim(s, server.Port());
     s.Connect();
-    ASSERT_TRUE(test::WaitFor([&] { return r.Closed; }));
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Closed; }));
     ASSERT_GE(r.Events.size(), 3u);
     EXPECT_EQ(r.Events[r.Events.size() - 2], "closed 10054");
     EXPECT_EQ(r.Events.back(), "connected>closed");
@@ -113,7 +112,7 @@ TEST_F(AsyncSocketTest, LongReplyIsDrainedInOneNotification) {
         test::HoldUntilClientCloses(fd, stop);
     });
     for (bool noLoop : {false, true}) {
-        TAsyncSocket s;
+        TAsyncSocket s(Events);
         TRecorder r(s);
         s.ComponentOptions = noLoop ? SocketOptionSet(wsoNoReceiveLoop) : 0;
         // Each return to the event loop leaves a mark between the handler calls.
@@ -122,12 +121,12 @@ TEST_F(AsyncSocketTest, LongReplyIsDrainedInOneNotification) {
         s.OnDataAvailable = [&](TAsyncSocket* sender, uint16_t e) {
             reading(sender, e);
             marks.push_back("read");
-            QTimer::singleShot(0, [&] { marks.push_back("loop"); });
+            Events.Post([&] { marks.push_back("loop"); });
         };
         Aim(s, server.Port());
         s.Connect();
-        ASSERT_TRUE(test::WaitFor([&] { return r.Data.size() == reply.size(); }));
-        test::WaitFor([&] { return marks.size() >= 6; }, 500);
+        ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Data.size() == reply.size(); }));
+        test::WaitFor(Events, [&] { return marks.size() >= 6; }, 500);
         if (noLoop)
             EXPECT_THAT(std::vector<std::string>(marks.begin(), marks.begin() + 4), ElementsAre("read", "loop", "read", "loop"));
         else
@@ -138,7 +137,7 @@ TEST_F(AsyncSocketTest, LongReplyIsDrainedInOneNotification) {
 }
 
 TEST_F(AsyncSocketTest, ResolutionFailureReportsOnceWithoutStateChange) {
-    TAsyncSocket s;
+    TAsyncSocket s(Events);
     TRecorder r(s);
     Aim(s, 13, "no-such-host.example");
     s.Connect();
@@ -157,7 +156,7 @@ TEST_F(AsyncSocketTest, ResolutionFailureReportsOnceWithoutStateChange) {
 }
 
 TEST_F(AsyncSocketTest, SettingsRules) {
-    TAsyncSocket s;
+    TAsyncSocket s(Events);
     TRecorder r(s);
     s.SetAddr("  127.0.0.1  ");
     EXPECT_EQ(s.Addr(), "127.0.0.1");
@@ -181,7 +180,7 @@ TEST_F(AsyncSocketTest, SettingsRules) {
     test::TScriptedServer server([](int& fd, const std::atomic<bool>& stop) { test::HoldUntilClientCloses(fd, stop); });
     Aim(s, server.Port());
     s.Connect();
-    ASSERT_TRUE(test::WaitFor([&] { return s.State() == wsConnected; }));
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return s.State() == wsConnected; }));
     r.Events.clear();
     s.SetAddr("127.0.0.1");  // the same text: allowed in any state
     s.SetAddr("127.0.0.2");
@@ -198,30 +197,30 @@ TEST_F(AsyncSocketTest, SettingsRules) {
 
 TEST_F(AsyncSocketTest, SecondSessionNeedsAddrAndPortAgain) {
     test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "x"); });
-    TAsyncSocket s;
+    TAsyncSocket s(Events);
     TRecorder r(s);
     Aim(s, server.Port());
     s.Connect();
-    ASSERT_TRUE(test::WaitFor([&] { return r.Closed; }));
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Closed; }));
     r.Events.clear();
     r.Closed = false;
     s.Connect();
     EXPECT_THAT(r.Events, ElementsAre("error Connect: No Port Specified"));
     Aim(s, server.Port());
     s.Connect();
-    ASSERT_TRUE(test::WaitFor([&] { return r.Closed; }));
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Closed; }));
     EXPECT_EQ(r.Data, "xx");
 }
 
 TEST_F(AsyncSocketTest, DestroyingWhileConnectedReportsNoClose) {
     test::TScriptedServer server([](int& fd, const std::atomic<bool>& stop) { test::HoldUntilClientCloses(fd, stop); });
     int before = SocketCount();
-    auto s = std::make_unique<TAsyncSocket>();
+    auto s = std::make_unique<TAsyncSocket>(Events);
     EXPECT_EQ(SocketCount(), before + 1);
     TRecorder r(*s);
     Aim(*s, server.Port());
     s->Connect();
-    ASSERT_TRUE(test::WaitFor([&] { return s->State() == wsConnected; }));
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return s->State() == wsConnected; }));
     r.Events.clear();
     s.reset();
     EXPECT_THAT(r.Events, ElementsAre("connected>closed"));
@@ -231,17 +230,17 @@ TEST_F(AsyncSocketTest, DestroyingWhileConnectedReportsNoClose) {
 TEST_F(AsyncSocketTest, HandlerExceptionAbortsQuietlyOrAsksBgException) {
     test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "x"); });
     {
-        TAsyncSocket s;
+        TAsyncSocket s(Events);
         TRecorder r(s);
         s.OnDataAvailable = [](TAsyncSocket*, uint16_t) { throw std::runtime_error("handler failed"); };
         Aim(s, server.Port());
         s.Connect();
-        ASSERT_TRUE(test::WaitFor([&] { return s.State() == wsClosed; }));
+        ASSERT_TRUE(test::WaitFor(Events, [&] { return s.State() == wsClosed; }));
         // Aborted: the close is reported with 0, nothing escapes.
         EXPECT_EQ(r.Events.back(), "closed 0");
     }
     {
-        TAsyncSocket s;
+        TAsyncSocket s(Events);
         TRecorder r(s);
         std::vector<std::string> seen;
         s.OnBgException = [&](TAsyncSocket*, const std::exception& e, bool& canClose) {
@@ -251,7 +250,7 @@ TEST_F(AsyncSocketTest, HandlerExceptionAbortsQuietlyOrAsksBgException) {
         s.OnSessionClosed = [](TAsyncSocket*, uint16_t) { throw std::runtime_error("in closed"); };
         Aim(s, server.Port());
         s.Connect();
-        ASSERT_TRUE(test::WaitFor([&] { return !seen.empty(); }));
+        ASSERT_TRUE(test::WaitFor(Events, [&] { return !seen.empty(); }));
         EXPECT_THAT(seen, ElementsAre("in closed"));
         s.Abort();  // while the recorder still listens
     }
@@ -259,7 +258,7 @@ TEST_F(AsyncSocketTest, HandlerExceptionAbortsQuietlyOrAsksBgException) {
 
 TEST_F(AsyncSocketTest, PrivateMessages) {
     test::TScriptedServer server([](int& fd, const std::atomic<bool>& stop) { test::HoldUntilClientCloses(fd, stop); });
-    TAsyncSocket s;
+    TAsyncSocket s(Events);
     TRecorder r(s);
     std::vector<std::string> seen;
     s.OnBgException = [&](TAsyncSocket*, const std::exception& e, bool& canClose) {
@@ -267,27 +266,26 @@ TEST_F(AsyncSocketTest, PrivateMessages) {
         canClose = false;
     };
     s.PostTestMessage();
-    ASSERT_TRUE(test::WaitFor([&] { return !seen.empty(); }));
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return !seen.empty(); }));
     EXPECT_THAT(seen, ElementsAre("Test exception in AsyncSocket"));
 
     Aim(s, server.Port());
     s.Connect();
-    ASSERT_TRUE(test::WaitFor([&] { return s.State() == wsConnected; }));
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return s.State() == wsConnected; }));
     r.Events.clear();
     s.CloseLater();
     EXPECT_EQ(s.State(), wsConnected);
-    ASSERT_TRUE(test::WaitFor([&] { return r.Closed; }));
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Closed; }));
     EXPECT_THAT(r.Events, ElementsAre("connected>closed", "closed 0"));
 
-    QPointer<TAsyncSocket> doomed = new TAsyncSocket;
+    auto* doomed = new TAsyncSocket(Events);
     int count = SocketCount();
     doomed->FreeLater();
-    ASSERT_TRUE(test::WaitFor([&] { return doomed.isNull(); }));
-    EXPECT_EQ(SocketCount(), count - 1);
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return SocketCount() == count - 1; }));
 }
 
 TEST_F(AsyncSocketTest, ReceiveWithoutSocketFailsWithoutRaising) {
-    TAsyncSocket s;
+    TAsyncSocket s(Events);
     char buf[4];
     EXPECT_LT(s.Receive(buf, sizeof buf), 0);
     EXPECT_EQ(s.LastError(), WSAENOTSOCK);

@@ -1,14 +1,16 @@
 // Servers on 127.0.0.1 for the synchronizer's tests: scripted ones of our own for the
 // misbehaviours, and Debian's xinetd for a real daytime service. Also a host lookup that never
-// asks a name server. The Qt application comes from tests/support/qt_test_main.cpp.
+// asks a name server. Plain POSIX: the synchronizer's core is tested without Qt.
 #pragma once
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -19,13 +21,11 @@
 #include <functional>
 #include <string>
 #include <thread>
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QTemporaryDir>
+#include <vector>
+#include <filesystem>
 
 #include "platform/socket.h"
+#include "sync/event_source.h"
 
 namespace velkaro::test {
 
@@ -39,13 +39,18 @@ inline bool LoopbackOnlyLookup(const std::string& name, uint32_t& addr, int& err
     return false;
 }
 
+// Milliseconds on a steady clock, for bounds on waits.
+inline long long NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 // Runs the event loop until the condition holds or the time is up.
-inline bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QElapsedTimer t;
-    t.start();
+inline bool WaitFor(TEventSource& events, const std::function<bool()>& done, int timeoutMs = 5000) {
+    const long long end = NowMs() + timeoutMs;
     while (!done()) {
-        if (t.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (NowMs() > end) return false;
+        events.ProcessEvents(20);
     }
     return true;
 }
@@ -154,34 +159,66 @@ class TXinetdDaytime {
 public:
     TXinetdDaytime() {
         fPort = FreePort();
-        const QString dir = fDir.path() + "/";
-        std::ofstream(dir.toStdString() + "xinetd.conf")
+        std::string pattern = (std::filesystem::temp_directory_path() / "velkaro-xinetd-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            fFailure = "no temporary folder for xinetd";
+            return;
+        }
+        fDir = pattern;
+        const std::string dir = fDir + "/";
+        std::ofstream(dir + "xinetd.conf")
             << "defaults\n{\n}\nservice daytime\n{\n\ttype = INTERNAL UNLISTED\n\tid = daytime-stream\n"
                "\tsocket_type = stream\n\tprotocol = tcp\n\twait = no\n\tuser = "
             << (::getuid() == 0 ? "root" : std::to_string(::getuid())) << "\n\tbind = 127.0.0.1\n\tport = " << fPort
             << "\n\tdisable = no\n}\n";
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("TZ", "UTC");
-        fProcess.setProcessEnvironment(env);
-        fProcess.setProcessChannelMode(QProcess::MergedChannels);
-        // Should the test die, the server goes with it.
-        fProcess.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        fProcess.start("/usr/sbin/xinetd", {"-dontfork", "-f", dir + "xinetd.conf", "-pidfile", dir + "xinetd.pid",
-                                            "-filelog", dir + "xinetd.log"});
-        fFailure = "xinetd could not be started: " + fProcess.errorString().toStdString();
-        if (!fProcess.waitForStarted(3000)) return;
+        const std::string conf = dir + "xinetd.conf", pid = dir + "xinetd.pid", log = dir + "xinetd.log";
+        const std::string outPath = dir + "xinetd.out";
+        // Everything the child needs is made before the fork: other threads may hold locks.
+        std::vector<std::string> envText = {"TZ=UTC"};
+        for (char** e = environ; *e != nullptr; ++e)
+            if (std::string(*e).rfind("TZ=", 0) != 0) envText.emplace_back(*e);
+        std::vector<char*> envp;
+        for (std::string& e : envText) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        const char* argv[] = {"xinetd", "-dontfork", "-f", conf.c_str(), "-pidfile", pid.c_str(), "-filelog",
+                              log.c_str(), nullptr};
+        fChild = ::fork();
+        if (fChild == 0) {
+            // Should the test die, the server goes with it.
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+            int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (out >= 0) {
+                ::dup2(out, 1);
+                ::dup2(out, 2);
+            }
+            ::execve("/usr/sbin/xinetd", const_cast<char* const*>(argv), envp.data());
+            ::_exit(127);
+        }
+        if (fChild < 0) {
+            fFailure = "xinetd could not be started";
+            return;
+        }
         fFailure = "xinetd did not listen on 127.0.0.1:" + std::to_string(fPort) + " within 5 s";
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 5000 && fProcess.state() == QProcess::Running && !(fStarted = Listening())) Pause(20);
-        if (fProcess.state() != QProcess::Running) fFailure = "xinetd exited: " + fProcess.readAll().toStdString();
+        const long long end = NowMs() + 5000;
+        while (NowMs() < end && Running() && !(fStarted = Listening())) Pause(20);
+        if (!fStarted && !Running()) {
+            std::ifstream in(dir + "xinetd.out");
+            fFailure = "xinetd exited: " + std::string(std::istreambuf_iterator<char>(in), {});
+        }
     }
     ~TXinetdDaytime() {
-        if (fProcess.state() == QProcess::NotRunning) return;
-        fProcess.terminate();
-        if (!fProcess.waitForFinished(3000)) {
-            fProcess.kill();
-            fProcess.waitForFinished(3000);
+        if (fChild > 0 && Running()) {
+            ::kill(fChild, SIGTERM);
+            const long long end = NowMs() + 3000;
+            while (Running() && NowMs() < end) Pause(10);
+            if (Running()) {
+                ::kill(fChild, SIGKILL);
+                ::waitpid(fChild, nullptr, 0);
+            }
+        }
+        if (!fDir.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(fDir, ignored);
         }
     }
     TXinetdDaytime(const TXinetdDaytime&) = delete;
@@ -192,6 +229,13 @@ public:
     uint16_t Port() const { return fPort; }
 
 private:
+    // Reaps the child once it has ended.
+    bool Running() {
+        if (fChild <= 0) return false;
+        if (::waitpid(fChild, nullptr, WNOHANG) == 0) return true;
+        fChild = -1;
+        return false;
+    }
     // Probing with a real connection would be served (and logged) as a daytime request, so
     // the port is checked by trying to bind it instead.
     bool Listening() const {
@@ -201,8 +245,8 @@ private:
         return s < 0;
     }
 
-    QTemporaryDir fDir;
-    QProcess fProcess;
+    std::string fDir;
+    pid_t fChild = -1;
     uint16_t fPort = 0;
     bool fStarted = false;
     std::string fFailure;

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/options.h"
+#include "sync/qt_event_source.h"
 #include "test_servers.h"
 #include "timemodel/time_format.h"
 
@@ -53,6 +54,7 @@ protected:
     }
 
     QTemporaryDir fConfig;
+    TQtEventSource Loop;  // only to run Qt's loop while waiting
     std::shared_ptr<std::string> Answer;
 };
 
@@ -98,14 +100,14 @@ TEST_F(TimeSyncFormTest, GetServerTimeThroughTheWindow) {
     form.Logic().ServerPort = std::to_string(xinetd.Port());
     button->click();
     EXPECT_FALSE(button->isEnabled());
-    ASSERT_TRUE(test::WaitFor([&] { return button->isEnabled(); }));
+    ASSERT_TRUE(test::WaitFor(Loop, [&] { return button->isEnabled(); }));
     EXPECT_FALSE(remote->text().isEmpty());
 
     // The box comes from inside the socket's handler; the button returns after it is dismissed.
     form.Logic().ServerPort = std::to_string(test::FreePort());
     AnswerNextBox();
     button->click();
-    ASSERT_TRUE(test::WaitFor([&] { return button->isEnabled(); }));
+    ASSERT_TRUE(test::WaitFor(Loop, [&] { return button->isEnabled(); }));
     EXPECT_EQ(*Answer, "Error|Failed to connect to time server|error");
     SetHostLookupHook(nullptr);
 }

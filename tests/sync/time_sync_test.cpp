@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "sync/daytime_reply.h"
+#include "sync/poll_event_source.h"
 #include "timemodel/time_format.h"
 #include "test_servers.h"
 
@@ -51,7 +52,7 @@ class TimeSyncTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetHostLookupHook(test::LoopbackOnlyLookup);
-        Sync = std::make_unique<TTimeSync>(View, Clock, [] { return kPattern; });
+        Sync = std::make_unique<TTimeSync>(View, Clock, [] { return kPattern; }, Events);
         Sync->ServerAddr = "127.0.0.1";
     }
     void TearDown() override {
@@ -63,10 +64,11 @@ protected:
     void Fetch(uint16_t port) {
         Sync->ServerPort = std::to_string(port);
         Sync->btnServerTimeClick();
-        ASSERT_TRUE(test::WaitFor(
+        ASSERT_TRUE(test::WaitFor(Events, 
             [&] { return View.ServerTimeEnabled && Sync->TimeSocket().State() == wsClosed; }, 20000));
     }
 
+    TPollEventSource Events;
     TFakeView View;
     TFakeClock Clock;
     std::unique_ptr<TTimeSync> Sync;

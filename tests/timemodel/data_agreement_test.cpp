@@ -287,6 +287,16 @@ TEST_F(DataAgreementTest, EveryCityHasItsRedDotUnderItsPickPoint) {
         const bool red = (rgb >> 16) > 200 && ((rgb >> 8) & 0xFF) < 80 && (rgb & 0xFF) < 80;
         EXPECT_TRUE(red) << city->Name << ": no red dot at (" << city->X + 2 << ", " << city->Y << ")";
     }
+    // The high-density picture: the same dots at twice the size, round the same logical points.
+    const Bitmap8 dense(kResources + "map@2x.bmp");
+    ASSERT_EQ(dense.Width, 1060);
+    ASSERT_EQ(dense.Height, 496);
+    for (const auto& city : CityList) {
+        const int x = 2 * (city->X + 2) + 1, y = 2 * (city->Y + 1) + 1;
+        const uint32_t rgb = dense.Rgb(x, y);
+        const bool red = (rgb >> 16) > 200 && ((rgb >> 8) & 0xFF) < 80 && (rgb & 0xFF) < 80;
+        EXPECT_TRUE(red) << city->Name << ": no red dot at (" << x << ", " << y << ") of the 2x map";
+    }
 }
 
 }  // namespace

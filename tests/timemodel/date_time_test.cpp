@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <string>
+
 #include "platform/error.h"
 
 namespace velkaro {
@@ -64,6 +68,30 @@ TEST(IncTime, ShiftsBySignedAmounts) {
     for (const auto& c : cases)
         EXPECT_EQ(DecodeDateTime(IncTime(t, c.h, c.m, c.s, c.ms)), DecodeDateTime(c.expected))
             << c.h << ":" << c.m << ":" << c.s << "." << c.ms;
+}
+
+// Values outside the calendar's years used to overflow the millisecond count (found by fuzzing
+// the formatter and the zone conversions).
+TEST(DateTimeValue, ValuesOutsideTheYearsOneTo9999AreAnInvalidDate) {
+    const TDateTime first = EncodeDateTime(1, 1, 1);
+    const TDateTime end = EncodeDateTime(9999, 12, 31) + 1;
+    const TDateTime cases[] = {
+        std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+        -std::numeric_limits<double>::infinity(), 1e300, -1e300, 1.0675e14, -1.0675e14,
+        first - 1.0 / 86'400'000, end, end + 400, first - 400,
+    };
+    for (const TDateTime t : cases) {
+        try {
+            DecodeDateTime(t);
+            ADD_FAILURE() << "no error for " << t;
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("Invalid date", 0), 0u) << e.what();
+        }
+        EXPECT_THROW(DateTimeToSystemTime(t), Error) << t;
+        EXPECT_THROW(DateTimeToMs(t), Error) << t;
+    }
+    EXPECT_EQ(DecodeDateTime(first), (TDateTimeFields{1, 1, 1, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(DecodeDateTime(IncTime(end, 0, 0, 0, -1)), (TDateTimeFields{9999, 12, 31, 23, 59, 59, 999, 5}));
 }
 
 TEST(Clock, UtcNowIsACurrentDate) {

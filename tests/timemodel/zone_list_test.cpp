@@ -83,6 +83,43 @@ TEST(ZoneLine, UndefinedSwitchDates) {
     for (const auto& c : cases) EXPECT_EQ(TZone(c.line).HasValidRule(), c.valid) << c.line;
 }
 
+// Offsets of 2^31 minutes used to overflow the daylight bias and the rule arithmetic.
+TEST(ZoneLine, OffsetsBeyondADayAreInvalidFields) {
+    struct Case { const char* line; int bias, dstTotalBias; bool outOfRange; } cases[] = {
+        {"A,-2147483648,60", 0, -60, true},
+        {"A,2147483647,-2147483648", 0, 0, true},
+        {"A,60,2147483647,2,1,-1,2,0,9,1,-1,2,0", -60, 0, true},
+        {"A,1441,60", 0, -60, true},
+        {"A,60,-1441", -60, 0, true},
+        {"A,$7FFFFFFF,0", 0, 0, true},
+        {"A,1440,-1440", -1440, 1440, false},  // a day either way is still a zone
+        {"A,840,780", -840, -780, false},
+    };
+    for (const auto& c : cases) {
+        const TZone zone(c.line);
+        EXPECT_EQ(zone.Bias, c.bias) << c.line;
+        EXPECT_EQ(zone.DstTotalBias, c.dstTotalBias) << c.line;
+        EXPECT_EQ(zone.OffsetOutOfRange, c.outOfRange) << c.line;
+        EXPECT_EQ(zone.Rules.DaylightBias, c.dstTotalBias - c.bias) << c.line;
+        const TDateTime utc = EncodeDateTime(2026, 7, 1, 12);
+        EXPECT_EQ(ZoneLocalToUtc(zone, UtcToZoneLocal(zone, utc)), utc) << c.line;
+    }
+}
+
+// Near the ends of the calendar a zone's offset can carry a time out of it: that is an
+// invalid date, not an overflow.
+TEST(ZoneConversionRange, TimesPushedOutOfTheCalendarAreAnInvalidDate) {
+    const TZone east("East,840,840");
+    const TZone west("West,-720,-720");
+    const TDateTime last = EncodeDateTime(9999, 12, 31, 23);
+    const TDateTime first = EncodeDateTime(1, 1, 1, 1);
+    EXPECT_THROW(DecodeDateTime(UtcToZoneLocal(east, last)), Error);
+    EXPECT_THROW(DecodeDateTime(UtcToZoneLocal(west, first)), Error);
+    EXPECT_THROW(DecodeDateTime(ZoneLocalToUtc(east, first)), Error);
+    EXPECT_THROW(DecodeDateTime(ZoneLocalToUtc(west, last)), Error);
+    EXPECT_EQ(DecodeDateTime(UtcToZoneLocal(west, last)).Hour, 11);
+}
+
 TEST(VelkaroZoneTest, SixteenHundredOfThePreviousDay) {
     const TDateTime local = UtcToZoneLocal(VelkaroZone(), EncodeDateTime(2007, 1, 1));
     EXPECT_EQ(local, EncodeDateTime(2006, 12, 31, 16));
@@ -151,6 +188,19 @@ TEST_F(Loader, LeavesOutCitiesWithoutAZoneAndMendsUndefinedRulesReportingBothOnc
     const TZone& broken = *ZoneList[1];
     for (int month = 1; month <= 12; ++month)
         EXPECT_EQ(UtcToZoneLocal(broken, EncodeDateTime(2026, month, 1)), EncodeDateTime(2026, month, 1, 1));
+}
+
+TEST_F(Loader, ReportsOffsetsBeyondADayOncePerLine) {
+    Write("acities.lst", "A,0,1,1\n");
+    Write("azones.lst", "UTC,0,0\nHuge,-2147483648,2147483647\nWide,60,1441,2,1,-1,2,0,9,1,-1,2,0\n");
+    const TLoadReport report = LoadLists(Dir());
+    ASSERT_EQ(ZoneList.size(), 3u);
+    const std::string huge = "azones.lst, line 2: zone \"Huge\" has an offset of more than 24 hours";
+    const auto at = report.Warnings.find(huge);
+    EXPECT_NE(at, std::string::npos) << report.Warnings;
+    EXPECT_EQ(report.Warnings.find(huge, at + 1), std::string::npos) << report.Warnings;
+    EXPECT_NE(report.Warnings.find("azones.lst, line 3: zone \"Wide\" has an offset"), std::string::npos);
+    EXPECT_EQ(report.Warnings.find("line 1"), std::string::npos);
 }
 
 TEST(ZoneOfCityTest, OutOfRangeIndexIsAnError) {

@@ -100,6 +100,21 @@ TEST_F(ZoneConversion, SouthernPattern) {
     EXPECT_EQ(UtcToZoneTime(sydney.Rules, At(2026, 4, 4, 16, 0)), At(2026, 4, 5, 2, 0));
 }
 
+// Negating the most negative bias used to overflow; a record built by hand may hold any bias.
+TEST(ZoneRules, ExtremeBiasesShiftWithoutOverflow) {
+    struct Case { int32_t bias; } cases[] = {{INT32_MIN}, {INT32_MAX}, {-1441}, {0}};
+    for (const auto& c : cases) {
+        TTimeZoneInformation tzi;
+        tzi.Bias = c.bias;
+        const TDateTime utc = EncodeDateTime(5000, 1, 1);
+        const TDateTime expected = utc - static_cast<double>(c.bias) / 1440.0;
+        EXPECT_EQ(DecodeDateTime(SystemTimeToDateTime(UtcToZoneTime(tzi, DateTimeToSystemTime(utc)))),
+                  DecodeDateTime(expected))
+            << c.bias;
+        EXPECT_EQ(SystemTimeToDateTime(ZoneTimeToUtc(tzi, DateTimeToSystemTime(expected))), utc) << c.bias;
+    }
+}
+
 TEST(ZoneRules, NoDaylightAndCoincidingSwitches) {
     const TZone& velkaro = VelkaroZone();
     for (int month = 1; month <= 12; ++month)

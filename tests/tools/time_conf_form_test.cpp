@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "timemodel/time_format.h"
 #include "ui_time_conf_form.h"
 #include "widgets/color_combo_box.h"
 
@@ -29,16 +30,19 @@ TEST_F(ConfFormTest, OpensOnTheFirstPageWithItsLists) {
     auto& ui = form.Form();
     EXPECT_EQ(ui.Pages->currentWidget(), ui.MVTPage);
     // The patterns are shown as examples of the moment the dialog opened.
-    EXPECT_EQ(ui.HintFormatCombo->itemText(5), "Wed, 03 May, 2006 17:12:05");
-    // The defaults match no pattern, so the first one shows.
-    EXPECT_EQ(ui.TZTFormatCombo->currentIndex(), 0);
+    EXPECT_EQ(ui.HintFormatCombo->itemText(6), "Wed, 03 May, 2006 17:12:05");  // pattern 5, behind the own item
+    // The defaults match no pattern: each shows as itself, in front of the eight.
+    EXPECT_EQ(ui.HintFormatCombo->count(), 9);
     EXPECT_EQ(ui.HintFormatCombo->currentIndex(), 0);
+    EXPECT_EQ(ui.HintFormatCombo->currentText().toStdString(), FormatTimePattern("D x", opened));
+    EXPECT_EQ(ui.TZTFormatCombo->currentText().toStdString(), FormatTimePattern("DD xx", opened));
 }
 
 TEST_F(ConfFormTest, PatternInForceIsPreselected) {
     ZonariaOptions().HintTimeFormat = TimeFormatPatterns[6];
     TTimeConfForm form(opened);
     EXPECT_EQ(form.Form().HintFormatCombo->currentIndex(), 6);
+    EXPECT_EQ(form.Form().HintFormatCombo->count(), 8);
 }
 
 TEST_F(ConfFormTest, LoadShowsTheOptions) {
@@ -63,7 +67,7 @@ TEST_F(ConfFormTest, LoadShowsTheOptions) {
     EXPECT_EQ(ui.MVTFormatCombo->currentIndex(), 3);
 }
 
-TEST_F(ConfFormTest, OkWithoutChangesStoresTheFirstPatternAndKeepsSize13) {
+TEST_F(ConfFormTest, OkWithoutChangesKeepsTheFormatsAndSize13) {
     TZonariaOptions o;
     o.StatusFontSize = 13;
     TTimeConfForm form(opened);
@@ -72,8 +76,8 @@ TEST_F(ConfFormTest, OkWithoutChangesStoresTheFirstPatternAndKeepsSize13) {
     QTest::mouseClick(form.Form().btnOK, Qt::LeftButton);
     EXPECT_EQ(form.result(), QDialog::Accepted);
     form.StoreToOptions(o);
-    EXPECT_EQ(o.StatusTimeFormat, "m.d.yy h:MM:SS TT");
-    EXPECT_EQ(o.HintTimeFormat, "m.d.yy h:MM:SS TT");
+    EXPECT_EQ(o.StatusTimeFormat, "DD xx");
+    EXPECT_EQ(o.HintTimeFormat, "D x");
     EXPECT_EQ(o.StatusFontSize, 13u);
 }
 

@@ -33,26 +33,42 @@ TEST(TimeConfTest, PatternListShowsExamplesOfOneMoment) {
 TEST(TimeConfTest, PatternIndexMatchesExactly) {
     EXPECT_EQ(PatternIndex("dd.mm.yy HH:MM:SS"), 3);
     EXPECT_EQ(PatternIndex("ww, dd mmmm, yy h:MM:SS TT"), 7);
-    EXPECT_EQ(PatternIndex("D x"), 0);
-    EXPECT_EQ(PatternIndex("DD.MM.YY HH:MM:SS"), 0);
-    EXPECT_EQ(PatternIndex(""), 0);
+    EXPECT_EQ(PatternIndex("D x"), -1);
+    EXPECT_EQ(PatternIndex("DD.MM.YY HH:MM:SS"), -1);
+    EXPECT_EQ(PatternIndex(""), -1);
 }
 
-TEST(TimeConfTest, DefaultsBecomeTheFirstPatternAfterOk) {
-    TZonariaOptions defaults;
-    TZonariaOptions after = OpenAndAccept(defaults);
-    EXPECT_EQ(after.StatusTimeFormat, "m.d.yy h:MM:SS TT");
-    EXPECT_EQ(after.HintTimeFormat, "m.d.yy h:MM:SS TT");
-    EXPECT_EQ(after.HintColor, clInfoBk);
-}
-
-TEST(TimeConfTest, ListedPatternsAreKept) {
-    TZonariaOptions o;
-    o.StatusTimeFormat = TimeFormatPatterns[5];
-    o.HintTimeFormat = TimeFormatPatterns[2];
-    TZonariaOptions after = OpenAndAccept(o);
-    EXPECT_EQ(after.StatusTimeFormat, TimeFormatPatterns[5]);
-    EXPECT_EQ(after.HintTimeFormat, TimeFormatPatterns[2]);
+// A format of the user's own stays selected as itself and survives OK; picking a listed
+// pattern replaces it.
+TEST(TimeConfTest, FormatsInForceSurviveOkUnlessAnotherIsPicked) {
+    struct Case {
+        std::string status, hint;
+        int pickStatus, pickHint;  // -1: leave the preselection
+        std::string statusAfter, hintAfter;
+    };
+    const Case cases[] = {
+        {"DD xx", "D x", -1, -1, "DD xx", "D x"},  // the defaults
+        {TimeFormatPatterns[5], TimeFormatPatterns[2], -1, -1, TimeFormatPatterns[5], TimeFormatPatterns[2]},
+        {"", "hh:MM", -1, -1, "", "hh:MM"},
+        {"DD xx", "D x", 1, 8, TimeFormatPatterns[0], TimeFormatPatterns[7]},  // behind the own item
+        {TimeFormatPatterns[3], "D x", 0, 0, TimeFormatPatterns[0], "D x"},
+    };
+    for (const Case& c : cases) {
+        TZonariaOptions o;
+        o.StatusTimeFormat = c.status;
+        o.HintTimeFormat = c.hint;
+        TConfState state;
+        PresetPatternIndexes(state, o);
+        EXPECT_EQ(state.TZTPatterns[size_t(state.TZT.FormatIndex)], c.status);
+        EXPECT_EQ(state.HintPatterns[size_t(state.Hint.FormatIndex)], c.hint);
+        LoadFromOptions(state, o);
+        if (c.pickStatus >= 0) state.TZT.FormatIndex = c.pickStatus;
+        if (c.pickHint >= 0) state.Hint.FormatIndex = c.pickHint;
+        TZonariaOptions after = o;
+        StoreToOptions(state, after);
+        EXPECT_EQ(after.StatusTimeFormat, c.statusAfter) << c.status;
+        EXPECT_EQ(after.HintTimeFormat, c.hintAfter) << c.hint;
+    }
 }
 
 TEST(TimeConfTest, SizeOutsideTheListSurvivesOk) {

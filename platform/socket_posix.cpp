@@ -104,8 +104,8 @@ int SocketErrorFromLookup(int eaiResult, int err) {
 int SockLastError() { return gLastError; }
 void SockSetLastError(int code) { gLastError = code; }
 
-TSocketHandle SockOpen(int type, int protocol) {
-    int s = ::socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol);
+TSocketHandle SockOpen(bool stream, int protocol) {
+    int s = ::socket(AF_INET, (stream ? SOCK_STREAM : SOCK_DGRAM) | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol);
     if (s < 0) {
         Fail(errno);
         return INVALID_SOCKET_HANDLE;
@@ -123,8 +123,15 @@ bool SockShutdownSend(TSocketHandle s) {
     return ::shutdown(s, SHUT_WR) == 0 || Fail(errno);
 }
 
-bool SockSetIntOption(TSocketHandle s, int level, int option, int value) {
-    return ::setsockopt(s, level, option, &value, sizeof value) == 0 || Fail(errno);
+bool SockShutdown(TSocketHandle s, int how) {
+    const int native = how == 0 ? SHUT_RD : how == 1 ? SHUT_WR : SHUT_RDWR;
+    return ::shutdown(s, native) == 0 || Fail(errno);
+}
+
+bool SockSetFlag(TSocketHandle s, TSockFlag flag, bool on) {
+    const int option = flag == sfReuseAddr ? SO_REUSEADDR : flag == sfKeepAlive ? SO_KEEPALIVE : SO_BROADCAST;
+    const int value = on ? 1 : 0;
+    return ::setsockopt(s, SOL_SOCKET, option, &value, sizeof value) == 0 || Fail(errno);
 }
 
 bool SockSetLinger(TSocketHandle s, bool on, int seconds) {
