@@ -28,19 +28,16 @@ bool TSystemClockSetter::SetTimePrivilege(bool enable) {
     return SetProcessPrivilege(SE_SYSTEMTIME_NAME, enable);
 }
 
-bool TSystemClockSetter::SetLocalTime(const TPlatformTime& local) {
-    SYSTEMTIME wall{};
-    wall.wYear = static_cast<WORD>(local.Year);
-    wall.wMonth = static_cast<WORD>(local.Month);
-    wall.wDay = static_cast<WORD>(local.Day);
-    wall.wHour = static_cast<WORD>(local.Hour);
-    wall.wMinute = static_cast<WORD>(local.Minute);
-    wall.wSecond = static_cast<WORD>(local.Second);
-    wall.wMilliseconds = static_cast<WORD>(local.Millisecond);
-    // Converting first and setting UTC avoids SetLocalTime's use of the summer-time state of
-    // the moment before the change, which is off by an hour across a transition.
-    SYSTEMTIME utc{};
-    if (!TzSpecificLocalTimeToSystemTime(nullptr, &wall, &utc) || !SetSystemTime(&utc)) return false;
+bool TSystemClockSetter::SetSystemTimeUtc(const TPlatformTime& utc) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(utc.Year);
+    st.wMonth = static_cast<WORD>(utc.Month);
+    st.wDay = static_cast<WORD>(utc.Day);
+    st.wHour = static_cast<WORD>(utc.Hour);
+    st.wMinute = static_cast<WORD>(utc.Minute);
+    st.wSecond = static_cast<WORD>(utc.Second);
+    st.wMilliseconds = static_cast<WORD>(utc.Millisecond);
+    if (!SetSystemTime(&st)) return false;
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(HWND_BROADCAST, WM_TIMECHANGE, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
     return true;

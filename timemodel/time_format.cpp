@@ -114,32 +114,67 @@ std::string FormatTimePattern(const std::string& pattern, TDateTime t) {
             i = end == std::string_view::npos ? p.size() : end + 1;
             continue;
         }
-        const bool matched =
-            take("~", [] { return std::string("\t"); }) || take(":", [&] { return l.TimeSeparator; }) ||
-            take(".", [&] { return l.DateSeparator; }) || take("|", [] { return std::string("\r\n"); }) ||
-            take("nn", [&] { return Padded(DayOfYear(f.Year, f.Month, f.Day), 3); }) ||
-            take("n", [&] { return std::to_string(DayOfYear(f.Year, f.Month, f.Day)); }) ||
-            take("YY", [&] { return Pad2(WeekOfYear(f.Year, f.Month, f.Day)); }) ||
-            take("Y", [&] { return std::to_string(WeekOfYear(f.Year, f.Month, f.Day)); }) ||
-            take("yy", [&] { return std::to_string(f.Year); }) ||
-            take("y", [&] { return std::to_string(f.Year % 100); }) ||
-            take("mmmm", [&] { return l.LongMonthNames[f.Month - 1]; }) ||
-            take("mmm", [&] { return l.ShortMonthNames[f.Month - 1]; }) ||
-            take("mm", [&] { return Pad2(f.Month); }) || take("m", [&] { return std::to_string(f.Month); }) ||
-            take("TT", [&] { return Upper(f.Hour < 12 ? l.TimeAMString : l.TimePMString); }) ||
-            take("tt", [&] { return Lower(f.Hour < 12 ? l.TimeAMString : l.TimePMString); }) ||
-            take("ww", [&] { return l.LongDayNames[f.DayOfWeek]; }) ||
-            take("w", [&] { return l.ShortDayNames[f.DayOfWeek]; }) ||
-            take("W", [&] { return std::to_string(f.DayOfWeek); }) || take("hh", [&] { return Pad2(h12); }) ||
-            take("h", [&] { return std::to_string(h12); }) || take("HH", [&] { return Pad2(f.Hour); }) ||
-            take("H", [&] { return std::to_string(f.Hour); }) || take("MM", [&] { return Pad2(f.Minute); }) ||
-            take("M", [&] { return std::to_string(f.Minute); }) || take("SS", [&] { return Pad2(f.Second); }) ||
-            take("S", [&] { return std::to_string(f.Second); }) || take("dd", [&] { return Pad2(f.Day); }) ||
-            take("d", [&] { return std::to_string(f.Day); }) ||
-            take("xx", [&] { return PlatformTime(l, f.Hour, f.Minute, f.Second); }) ||
-            take("x", [&] { return LongTime(l, f.Hour, f.Minute, f.Second); }) ||
-            take("DD", [&] { return FormatDatePicture(l.LongDateFormat, f.Year, f.Month, f.Day, f.DayOfWeek); }) ||
-            take("D", [&] { return FormatDatePicture(l.ShortDateFormat, f.Year, f.Month, f.Day, f.DayOfWeek); });
+        // Only the tokens that begin with this character can match; within each group they
+        // are tried in the table's order, longest first.
+        bool matched = false;
+        switch (p[i]) {
+            case '~': matched = take("~", [] { return std::string("\t"); }); break;
+            case ':': matched = take(":", [&] { return l.TimeSeparator; }); break;
+            case '.': matched = take(".", [&] { return l.DateSeparator; }); break;
+            case '|': matched = take("|", [] { return std::string("\r\n"); }); break;
+            case 'n':
+                matched = take("nn", [&] { return Padded(DayOfYear(f.Year, f.Month, f.Day), 3); }) ||
+                          take("n", [&] { return std::to_string(DayOfYear(f.Year, f.Month, f.Day)); });
+                break;
+            case 'Y':
+                matched = take("YY", [&] { return Pad2(WeekOfYear(f.Year, f.Month, f.Day)); }) ||
+                          take("Y", [&] { return std::to_string(WeekOfYear(f.Year, f.Month, f.Day)); });
+                break;
+            case 'y':
+                matched = take("yy", [&] { return std::to_string(f.Year); }) ||
+                          take("y", [&] { return std::to_string(f.Year % 100); });
+                break;
+            case 'm':
+                matched = take("mmmm", [&] { return l.LongMonthNames[f.Month - 1]; }) ||
+                          take("mmm", [&] { return l.ShortMonthNames[f.Month - 1]; }) ||
+                          take("mm", [&] { return Pad2(f.Month); }) ||
+                          take("m", [&] { return std::to_string(f.Month); });
+                break;
+            case 'T': matched = take("TT", [&] { return Upper(f.Hour < 12 ? l.TimeAMString : l.TimePMString); }); break;
+            case 't': matched = take("tt", [&] { return Lower(f.Hour < 12 ? l.TimeAMString : l.TimePMString); }); break;
+            case 'w':
+                matched = take("ww", [&] { return l.LongDayNames[f.DayOfWeek]; }) ||
+                          take("w", [&] { return l.ShortDayNames[f.DayOfWeek]; });
+                break;
+            case 'W': matched = take("W", [&] { return std::to_string(f.DayOfWeek); }); break;
+            case 'h':
+                matched = take("hh", [&] { return Pad2(h12); }) || take("h", [&] { return std::to_string(h12); });
+                break;
+            case 'H':
+                matched = take("HH", [&] { return Pad2(f.Hour); }) || take("H", [&] { return std::to_string(f.Hour); });
+                break;
+            case 'M':
+                matched = take("MM", [&] { return Pad2(f.Minute); }) ||
+                          take("M", [&] { return std::to_string(f.Minute); });
+                break;
+            case 'S':
+                matched = take("SS", [&] { return Pad2(f.Second); }) ||
+                          take("S", [&] { return std::to_string(f.Second); });
+                break;
+            case 'd':
+                matched = take("dd", [&] { return Pad2(f.Day); }) || take("d", [&] { return std::to_string(f.Day); });
+                break;
+            case 'x':
+                matched = take("xx", [&] { return PlatformTime(l, f.Hour, f.Minute, f.Second); }) ||
+                          take("x", [&] { return LongTime(l, f.Hour, f.Minute, f.Second); });
+                break;
+            case 'D':
+                matched =
+                    take("DD", [&] { return FormatDatePicture(l.LongDateFormat, f.Year, f.Month, f.Day, f.DayOfWeek); }) ||
+                    take("D", [&] { return FormatDatePicture(l.ShortDateFormat, f.Year, f.Month, f.Day, f.DayOfWeek); });
+                break;
+            default: break;
+        }
         if (!matched) out += p[i++];
     }
     return out;

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -150,20 +151,24 @@ TZone::TZone(const std::string& line) {
     BuildSwitchTable();
 }
 
+namespace {
+constexpr int64_t kNotYet = INT64_MIN;
+}  // namespace
+
 void TZone::BuildSwitchTable() {
     SwitchTable.clear();
-    if (Rules.StandardDate.wMonth == 0 || !HasValidRule()) return;
-    SwitchTable.reserve(kTableYears);
-    for (int year = kFirstTableYear; year < kFirstTableYear + kTableYears; ++year)
-        SwitchTable.push_back(
-            {DateTimeToMs(SystemTimeToDateTime(ResolveRuleDate(year, Rules.StandardDate))),
-             DateTimeToMs(SystemTimeToDateTime(ResolveRuleDate(year, Rules.DaylightDate)))});
+    UsesSwitchTable = Rules.StandardDate.wMonth != 0 && HasValidRule();
 }
 
 const TZone::TSwitches* TZone::SwitchesOf(int year) const {
     const int i = year - kFirstTableYear;
-    if (SwitchTable.empty() || i < 0 || i >= kTableYears) return nullptr;
-    return &SwitchTable[static_cast<size_t>(i)];
+    if (!UsesSwitchTable || i < 0 || i >= kTableYears) return nullptr;
+    if (SwitchTable.empty()) SwitchTable.assign(kTableYears, {kNotYet, kNotYet});
+    TSwitches& sw = SwitchTable[static_cast<size_t>(i)];
+    if (sw.StandardMs == kNotYet)
+        sw = {DateTimeToMs(SystemTimeToDateTime(ResolveRuleDate(year, Rules.StandardDate))),
+              DateTimeToMs(SystemTimeToDateTime(ResolveRuleDate(year, Rules.DaylightDate)))};
+    return &sw;
 }
 
 bool TZone::HasValidRule() const {
@@ -237,7 +242,11 @@ struct DataLine {
 };
 
 // The data lines of a list file with their line numbers; empty and ";" lines are skipped.
+// None when the file cannot be read: missing, unreadable, or a folder (which opens, but reads
+// as an empty file).
 std::optional<std::vector<DataLine>> ReadDataLines(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<DataLine> lines;
@@ -247,6 +256,7 @@ std::optional<std::vector<DataLine>> ReadDataLines(const std::string& path) {
         if (line.empty() || line[0] == ';') continue;
         lines.push_back({number, line});
     }
+    if (in.bad()) return std::nullopt;
     return lines;
 }
 

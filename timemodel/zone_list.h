@@ -36,8 +36,9 @@ public:
     // True when the daylight rule has a defined switch date (or there is no daylight saving).
     bool HasValidRule() const;
 
-    // The switch moments of the years the program deals with, in standard time, computed once:
-    // a conversion then costs a table look-up instead of two rule resolutions.
+    // The switch moments of the years the program deals with, in standard time, each computed
+    // when its year is first asked for (a zone list holds hundreds of zones, and a run meets a
+    // few years): a conversion then costs a table look-up instead of two rule resolutions.
     struct TSwitches {
         int64_t StandardMs, DaylightMs;  // milliseconds since 1899-12-30
     };
@@ -46,7 +47,8 @@ public:
 
 private:
     void BuildSwitchTable();
-    std::vector<TSwitches> SwitchTable;
+    bool UsesSwitchTable = false;
+    mutable std::vector<TSwitches> SwitchTable;  // filled year by year, as asked for
 };
 
 using TCityList = std::vector<std::unique_ptr<TCity>>;
