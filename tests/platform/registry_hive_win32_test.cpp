@@ -48,8 +48,11 @@ TEST_F(RegistryHiveWin32Test, EveryValueKindComesBackByteForByte) {
         EXPECT_EQ(got, c.Value);
     }
     // The store finds it where the settings belong.
-    EXPECT_EQ(FConfig.Tree().Find(rhCurrentUser, {"SOFTWARE", "Zonaria", "Options"})->FindValue("Dword")->Data,
-              cases[5].Value.Data);
+    const TRegTree tree = FConfig.Tree();
+    const TRegNode* options = tree.Find(rhCurrentUser, {"SOFTWARE", "Zonaria", "Options"});
+    ASSERT_NE(options, nullptr);
+    ASSERT_NE(options->FindValue("Dword"), nullptr);
+    EXPECT_EQ(*options->FindValue("Dword"), cases[5].Value);
 }
 
 TEST_F(RegistryHiveWin32Test, KeysOpenOnlyWhenAllowedAndNamesIgnoreCase) {
