@@ -53,7 +53,7 @@ void PaintBox(QPainter& c, const TZonariaForm::TStripBox& box) {
     c.fillRect(box.Rect, box.Back);
     c.setFont(box.Font);
     c.setPen(box.Fore);
-    c.drawText(box.Rect, kTextFlags, box.Text);
+    c.drawText(box.Rect, kStripTextFlags, box.Text);
 }
 
 }  // namespace
