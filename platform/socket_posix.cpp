@@ -9,12 +9,18 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/sockaddr_native.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
 namespace velkaro {
+
+using native::FromNative;
+using native::MakeAddr;
+using native::ToNative;
 
 namespace {
 
@@ -26,65 +32,7 @@ bool Fail(int err) {
     return false;
 }
 
-sockaddr_in MakeAddr(uint32_t addr, uint16_t port) {
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_port = port;
-    sa.sin_addr.s_addr = addr;
-    return sa;
-}
-
-// The sockaddr of an address; its length in len.
-sockaddr_storage ToNative(const TSockAddress& a, socklen_t& len) {
-    sockaddr_storage ss{};
-    if (a.V6) {
-        auto* sa = reinterpret_cast<sockaddr_in6*>(&ss);
-        sa->sin6_family = AF_INET6;
-        sa->sin6_port = a.Port;
-        std::memcpy(&sa->sin6_addr, a.Bytes, 16);
-        len = sizeof(sockaddr_in6);
-    } else {
-        auto* sa = reinterpret_cast<sockaddr_in*>(&ss);
-        sa->sin_family = AF_INET;
-        sa->sin_port = a.Port;
-        std::memcpy(&sa->sin_addr, a.Bytes, 4);
-        len = sizeof(sockaddr_in);
-    }
-    return ss;
-}
-
-bool FromNative(const sockaddr* sa, TSockAddress& a) {
-    a = TSockAddress{};
-    if (sa->sa_family == AF_INET6) {
-        const auto* s6 = reinterpret_cast<const sockaddr_in6*>(sa);
-        a.V6 = true;
-        a.Port = s6->sin6_port;
-        std::memcpy(a.Bytes, &s6->sin6_addr, 16);
-        return true;
-    }
-    if (sa->sa_family == AF_INET) {
-        const auto* s4 = reinterpret_cast<const sockaddr_in*>(sa);
-        a.Port = s4->sin_port;
-        std::memcpy(a.Bytes, &s4->sin_addr, 4);
-        return true;
-    }
-    return false;
-}
-
 }  // namespace
-
-TSockAddress SockAddressV4(uint32_t addr, uint16_t port) {
-    TSockAddress a;
-    std::memcpy(a.Bytes, &addr, 4);
-    a.Port = port;
-    return a;
-}
-
-uint32_t SockAddressV4Value(const TSockAddress& a) {
-    uint32_t v = 0;
-    if (!a.V6) std::memcpy(&v, a.Bytes, 4);
-    return v;
-}
 
 std::string SockAddressText(const TSockAddress& a) {
     char buf[INET6_ADDRSTRLEN] = {};
