@@ -33,7 +33,8 @@ constexpr const char* kHelp =
     "                                         the time in city TO when city FROM shows LOCAL\n"
     "  cities                                 name, zone, X, Y of every city, tab-separated\n"
     "  now                                    Velkaro time, then every city with its time\n"
-    "  sync [--server HOST] [--port N]        ask a daytime server for its time and show the\n"
+    "  sync [--server HOST] [--port N] [--json]\n"
+    "                                         ask a daytime server for its time and show the\n"
     "                                         computer's offset from it (never sets the clock)\n"
     "\n"
     "City names may be typed in any case, without accents, or shortened while they fit one city.\n"
@@ -67,8 +68,8 @@ Args ParseArgs(const std::vector<std::string>& raw) {
     Args a;
     for (size_t i = 0; i < raw.size(); ++i) {
         const std::string& s = raw[i];
-        if (s == "--help" || s == "-h") {
-            a.options["--help"] = "";
+        if (s == "--help" || s == "-h" || s == "--json") {
+            a.options[s == "-h" ? "--help" : s] = "";
             continue;
         }
         if (s.rfind("--", 0) == 0) {
@@ -154,9 +155,10 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         return 0;
     }
     if (cmd == "sync") {
-        ExpectPositional(a, 1, "sync [--server HOST] [--port N]");
+        ExpectPositional(a, 1, "sync [--server HOST] [--port N] [--json]");
         if (!SyncCommand()) throw UsageError("sync is not available in this build");
-        return SyncCommand()(a.Option("--server").value_or("time.nist.gov"), IntOption(a, "--port", 13), out, err);
+        return SyncCommand()(a.Option("--server").value_or("time.nist.gov"), IntOption(a, "--port", 13),
+                             a.options.count("--json") > 0, out, err);
     }
     if (cmd == "city") {
         ExpectPositional(a, 2, "city NAME [--at UTC] [--format PATTERN]");

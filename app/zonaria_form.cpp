@@ -11,9 +11,13 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QUrl>
+#include <cmath>
 
+#include "app/daylight_layer.h"
 #include "app/error_box.h"
 #include "app/hint_window.h"
+#include "app/map_accessible.h"
+#include "app/map_focus.h"
 #include "app/map_logic.h"
 #include "app/map_panel.h"
 #include "platform/locale.h"
@@ -86,7 +90,11 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
 
     MapImage->OnPaint = [this](QPaintEvent*) { MapImagePaint(); };
     MapImage->OnMouseMove = [this](int x, int y) { MapImageMouseMove(x, y); };
-    MapImage->OnClick = [this](int x, int y) { MapImageClick(x, y); };
+    MapImage->OnClick = [this](int x, int y) {
+        const TCity* was = SelectedCity;
+        MapImageClick(x, y);
+        if (SelectedCity != was) MapFocus->SelectionChanged();
+    };
     MapImage->OnResize = [this] { FormResize(); };
 
     for (QPushButton* b : {btnTimeConv, btnTimeSync, btnTimeCalc, btnConfigure, btnAbout}) {
@@ -99,6 +107,8 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
     connect(btnConfigure, &QPushButton::clicked, this, &TZonariaForm::btnConfigureClick);
     connect(btnAbout, &QPushButton::clicked, this, &TZonariaForm::btnAboutClick);
 
+    InstallMapAccessibility();
+    MapFocus = new TMapFocus(this);
     CreateTrayMenu();
 
     Timer.setInterval(1000);
@@ -116,12 +126,17 @@ void TZonariaForm::CreateTrayMenu() {
     miTimeCalculator = TrayMenu->addAction(QStringLiteral("Time Calculator"));
     miTimeConverter = TrayMenu->addAction(QStringLiteral("Time Converter"));
     miTimeSynchronizer = TrayMenu->addAction(QStringLiteral("Time Synchronizer"));
+    miFindCity = TrayMenu->addAction(QStringLiteral("Find city"));
     TrayMenu->addSeparator();
     Exit1 = TrayMenu->addAction(QStringLiteral("&Exit"));
     connect(Show1, &QAction::triggered, this, &TZonariaForm::Show1Click);
     connect(miTimeCalculator, &QAction::triggered, this, &TZonariaForm::btnTimeCalcClick);
     connect(miTimeConverter, &QAction::triggered, this, &TZonariaForm::btnTimeConvClick);
     connect(miTimeSynchronizer, &QAction::triggered, this, &TZonariaForm::btnTimeSyncClick);
+    connect(miFindCity, &QAction::triggered, this, [this] {
+        AppRestore();
+        MapFocus->FindCity();
+    });
     connect(Exit1, &QAction::triggered, this, &TZonariaForm::Exit1Click);
 
     TrayIcon = new TTrayIcon(this);
@@ -262,7 +277,7 @@ void TZonariaForm::MapImagePaint() {
 
         const QRect velkaro = ToQRect(strip.Velkaro);
         c.setFont(DisplayFont(o.MVTFontSize, o.MVTFontStyle));
-        c.fillRect(velkaro, ResolveColor(o.MVTColor));
+        c.fillRect(velkaro, ResolveBoxColor(o.MVTColor, MapImage->palette()));
         c.setPen(ResolveColor(o.MVTFontColor));
         c.setClipRect(velkaro);
         c.drawText(velkaro, kTextFlags, ToQt(VelkaroStripText(o.MVTFormat, now)));
@@ -271,22 +286,38 @@ void TZonariaForm::MapImagePaint() {
         if (SelectedCity) c.setFont(DisplayFont(o.StatusFontSize, o.StatusFontStyle));
         else c.setFont(DisplayFont(8, 0));
         c.setClipRect(city);
-        c.fillRect(city, ResolveColor(o.StatusColor));
+        c.fillRect(city, ResolveBoxColor(o.StatusColor, MapImage->palette()));
         c.setPen(ResolveColor(o.StatusFontColor));
         c.drawText(city, kTextFlags, cityText);
     }
     QPainter panel(MapImage);
     panel.drawImage(QPoint(0, 0), BackBuffer);
+    MapFocus->PaintRing(panel);
     if (!painted_) {
         painted_ = true;
         if (OnFirstPaint) QMetaObject::invokeMethod(this, OnFirstPaint, Qt::QueuedConnection);
     }
 }
 
-const QImage& TZonariaForm::MapPicture(qreal devicePixelRatio, TDateTime) {
+namespace {
+int64_t MinuteOf(TDateTime utc) { return int64_t(std::floor(utc * 1440.0)); }
+}  // namespace
+
+const QImage& TZonariaForm::MapPicture(qreal devicePixelRatio, TDateTime utc) {
     // The high-density picture is drawn from the same outlines at twice the size; marked with
     // its ratio, it covers the same logical 530 x 248.
-    return devicePixelRatio > 1 && !map2x_.isNull() ? map2x_ : map_;
+    const bool dense = devicePixelRatio > 1 && !map2x_.isNull();
+    const QImage& picture = dense ? map2x_ : map_;
+    if (!ZonariaOptions().ShowDaylight) return picture;
+    // The shading moves a pixel in about three minutes: once a minute is plenty, and the
+    // per-second repaint copies the finished picture as it copies the plain one.
+    const int64_t minute = MinuteOf(utc);
+    if (shaded_.isNull() || minute != shadedMinute_ || picture.devicePixelRatio() != shadedRatio_) {
+        shaded_ = ShadeDaylight(picture, minute / 1440.0);
+        shadedMinute_ = minute;
+        shadedRatio_ = picture.devicePixelRatio();
+    }
+    return shaded_;
 }
 
 void TZonariaForm::ShowLogo(qreal devicePixelRatio) {
@@ -310,7 +341,7 @@ void TZonariaForm::MapImageMouseMove(int x, int y) {
     HoverCity = c;
     const TZonariaOptions& o = ZonariaOptions();
     const QString text = ToQt(CityHintText(*c, o.HintTimeFormat, UtcNow()));
-    HintWindow->SetHintColor(ResolveColor(o.HintColor));
+    HintWindow->SetHintColor(ResolveBoxColor(o.HintColor, HintWindow->palette()));
     HintWindow->SetHintFont(DisplayFont(o.HintFontSize, o.HintFontStyle), ResolveColor(o.HintFontColor));
     QRect r = HintWindow->CalcHintRect(10000, text);
     const QPoint s = MapImage->mapToGlobal(QPoint(x, y));
@@ -327,12 +358,19 @@ void TZonariaForm::MapImageClick(int x, int y) {
 
 void TZonariaForm::StatusTimeLabelMouseMove() { HintWindow->hide(); }
 
+void TZonariaForm::ForgetCityHint() {
+    HintWindow->hide();
+    HoverCity = nullptr;
+}
+
 void TZonariaForm::InvalidateStatusStrip() {
     MapImage->update(QRect(0, kMapHeight, width(), height() - kButtonHeight - kMapHeight));
 }
 
 void TZonariaForm::UpdateCityHint() {
-    if (!HoverCity) return;
+    // Only over a map that can be seen: a hint brought back while the window is away could
+    // not be cleared by the pointer.
+    if (!HoverCity || !MapImage->isVisible() || isMinimized()) return;
     const TZonariaOptions& o = ZonariaOptions();
     HintWindow->SetText(ToQt(CityHintText(*HoverCity, o.HintTimeFormat, UtcNow())));
     HintWindow->hide();
@@ -342,6 +380,8 @@ void TZonariaForm::UpdateCityHint() {
 void TZonariaForm::TimerTimer() {
     if (!ListsLoaded) return;
     InvalidateStatusStrip();
+    if (ZonariaOptions().ShowDaylight && MinuteOf(UtcNow()) != shadedMinute_)
+        MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
     UpdateCityHint();
     const TZonariaOptions& o = ZonariaOptions();
     TrayIcon->SetHint(TrayHintText(o.MVTFormat, UtcNow(), o.StatusTimeFormat, LocalNow()));
@@ -367,15 +407,17 @@ void TZonariaForm::btnConfigureClick() {
     TTimeConfForm dialog;
     dialog.LoadFromOptions(ZonariaOptions());
     // Apply has already stored the values: show them now, while the dialog stays open.
-    connect(&dialog, &TTimeConfForm::Applied, this, [this] {
-        LayoutStatusStrip();
-        InvalidateStatusStrip();
-    });
+    connect(&dialog, &TTimeConfForm::Applied, this, &TZonariaForm::OptionsApplied);
     if (dialog.exec() == QDialog::Accepted) {
         dialog.StoreToOptions(ZonariaOptions());
-        LayoutStatusStrip();
-        InvalidateStatusStrip();
+        OptionsApplied();
     }
+}
+
+void TZonariaForm::OptionsApplied() {
+    LayoutStatusStrip();
+    InvalidateStatusStrip();
+    MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
 }
 
 void TZonariaForm::btnAboutClick() {
@@ -408,10 +450,12 @@ void TZonariaForm::AppRestore() {
 
 void TZonariaForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) ForgetCityHint();
     if (event->type() != QEvent::WindowStateChange) return;
     const auto* e = static_cast<QWindowStateChangeEvent*>(event);
     const bool was = e->oldState() & Qt::WindowMinimized;
     const bool is = windowState() & Qt::WindowMinimized;
+    if (is) ForgetCityHint();
     if (is && !was) {
         // Leave the window system's state change before hiding the window.
         QMetaObject::invokeMethod(this, [this] {
@@ -429,6 +473,9 @@ void TZonariaForm::SettingsChanged() { SetThreadLocale(kEnglishLocaleId); }
 bool TZonariaForm::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     switch (event->type()) {
+        case QEvent::Hide:
+            ForgetCityHint();
+            break;
         case QEvent::LocaleChange:
         case QEvent::PaletteChange:
         case QEvent::ApplicationPaletteChange:
@@ -445,7 +492,7 @@ bool TZonariaForm::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
             urlLabel->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-            QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));
+            QDesktopServices::openUrl(QUrl(QString::fromUtf8(kHomePageUrl)));
             return true;
         }
         return false;

@@ -27,12 +27,13 @@ namespace velkaro {
 
 class TFormPersist;
 class THintWindow;
+class TMapFocus;
 class TIniStore;
 class TMapPanel;
 class TTrayIcon;
 
-// Opened by the hyperlink label under the map.
-constexpr const char* kHomePageUrl = "https://velkaro.example.org/";
+// Opened by the hyperlink label under the map; chosen when the program is built.
+constexpr const char* kHomePageUrl = VELKARO_HOMEPAGE;
 
 class TZonariaForm : public QWidget {
     Q_OBJECT
@@ -59,6 +60,7 @@ public:
     QAction* miTimeCalculator = nullptr;
     QAction* miTimeConverter = nullptr;
     QAction* miTimeSynchronizer = nullptr;
+    QAction* miFindCity = nullptr;
     QAction* Exit1 = nullptr;
     QTimer Timer;
     TFormPersist* FormStorage = nullptr;
@@ -71,6 +73,8 @@ public:
     const TCity* SelectedCity = nullptr;
     TColor LogoBackColor = 0xFFFFFF;
     bool ListsLoaded = false;
+    // The keyboard path of the map and the "Find city" pop-up.
+    TMapFocus* MapFocus = nullptr;
 
     // Whether minimising may go to the notification area; the desktop's answer by default.
     std::function<bool()> TrayAvailable;
@@ -81,6 +85,8 @@ public:
     void LayoutStatusStrip();
     void InvalidateStatusStrip();
     void UpdateCityHint();
+    // Hides the hint and clears HoverCity: the window went out of the user's sight or focus.
+    void ForgetCityHint();
     void TimerTimer();
 
     void MapImagePaint();
@@ -118,6 +124,8 @@ private:
     void FormDestroy();
     void CreateTrayMenu();
     void SettingsChanged();
+    // After the options changed: the strip's layout, and the map when daylight was switched.
+    void OptionsApplied();
     QFont DisplayFont(uint32_t points, TFontStyles styles) const;
 
     // The map picture for the panel's device pixel ratio; with daylight shown, shaded for the
@@ -128,6 +136,9 @@ private:
     std::unique_ptr<Ui::ZonariaForm> ui_;
     QImage map_;
     QImage map2x_;
+    QImage shaded_;
+    int64_t shadedMinute_ = -1;
+    qreal shadedRatio_ = 0;
     QPixmap logo_;
     qreal logoRatio_ = 1;
     bool inTray_ = false;

@@ -1,10 +1,11 @@
-// The OS socket calls the asynchronous socket needs: non-blocking IPv4 over BSD sockets,
+// The OS socket calls the asynchronous socket needs: non-blocking IPv4 and IPv6 sockets,
 // host, service and protocol lookup. Every failure leaves its cause in SockLastError() as a
 // Windows Sockets error code, because those are the codes the program reports and explains.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace velkaro {
 
@@ -46,10 +47,24 @@ int SocketErrorFromLookup(int eaiResult, int err);
 int SockLastError();
 void SockSetLastError(int code);
 
+// An IPv4 or IPv6 address with a port, both in network byte order.
+struct TSockAddress {
+    bool V6 = false;
+    uint8_t Bytes[16] = {};  // IPv4: the first four
+    uint16_t Port = 0;
+};
+TSockAddress SockAddressV4(uint32_t addr, uint16_t port = 0);
+// The IPv4 address in network order; 0 for an IPv6 one.
+uint32_t SockAddressV4Value(const TSockAddress& a);
+// "127.0.0.1", "::1".
+std::string SockAddressText(const TSockAddress& a);
+// A numeric IPv6 address ("::1", "fe80::1"); false for anything else.
+bool SockParseIPv6(const std::string& text, TSockAddress& out);
+
 // IPv4 addresses and ports are in network byte order, as in a sockaddr_in.
 // Each returns false (or -1, or INVALID_SOCKET_HANDLE) on failure and sets SockLastError.
 // Stream (TCP) or datagram (UDP) socket: non-blocking, not inherited by child processes.
-TSocketHandle SockOpen(bool stream, int protocol);
+TSocketHandle SockOpen(bool stream, int protocol, bool v6 = false);
 bool SockClose(TSocketHandle s);
 bool SockShutdownSend(TSocketHandle s);
 // how: 0 receiving, 1 sending, 2 both, as Windows Sockets numbers them.
@@ -62,6 +77,8 @@ bool SockLocalName(TSocketHandle s, uint32_t& addr, uint16_t& port);
 bool SockPeerName(TSocketHandle s, uint32_t& addr, uint16_t& port);
 // Returns 0 when connected at once, 1 when in progress, -1 on failure.
 int SockConnect(TSocketHandle s, uint32_t addr, uint16_t port);
+int SockConnectTo(TSocketHandle s, const TSockAddress& a);
+bool SockPeerAddress(TSocketHandle s, TSockAddress& a);
 // The outcome of a connection attempt in progress: 0 or the Windows Sockets code.
 int SockPendingError(TSocketHandle s);
 // Bytes read, 0 when the peer has closed, -1 on failure.
@@ -70,12 +87,13 @@ long SockSend(TSocketHandle s, const void* buffer, long length);
 // Bytes waiting to be read, -1 on failure.
 long SockPendingBytes(TSocketHandle s);
 
-// Lookups. Host: IPv4 only, first address of the answer.
+// Lookups. Host: every IPv6 and IPv4 address of the name, in the resolver's order (ports 0).
+// Safe to call from any thread; it may wait long for a silent name server.
 // A hook, when set, answers host lookups instead of the resolver (error: a Windows Sockets
 // code): tests use it so that no test ever asks a name server.
-using THostLookupHook = bool (*)(const std::string& name, uint32_t& addr, int& error);
+using THostLookupHook = bool (*)(const std::string& name, std::vector<TSockAddress>& out, int& error);
 void SetHostLookupHook(THostLookupHook hook);
-bool SockLookupHost(const std::string& name, uint32_t& addr);
+bool SockLookupHost(const std::string& name, std::vector<TSockAddress>& out);
 bool SockLookupService(const std::string& name, const std::string& proto, uint16_t& port);
 bool SockLookupProto(const std::string& name, int& number);
 // inet_addr: all bits set for text that is not an address (and for 255.255.255.255).

@@ -9,7 +9,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 namespace velkaro {
@@ -17,7 +19,7 @@ namespace velkaro {
 namespace {
 
 thread_local int gLastError = 0;
-THostLookupHook gHostLookupHook = nullptr;
+std::atomic<THostLookupHook> gHostLookupHook{nullptr};
 
 bool Fail(int err) {
     gLastError = SocketErrorFromErrno(err);
@@ -32,7 +34,71 @@ sockaddr_in MakeAddr(uint32_t addr, uint16_t port) {
     return sa;
 }
 
+// The sockaddr of an address; its length in len.
+sockaddr_storage ToNative(const TSockAddress& a, socklen_t& len) {
+    sockaddr_storage ss{};
+    if (a.V6) {
+        auto* sa = reinterpret_cast<sockaddr_in6*>(&ss);
+        sa->sin6_family = AF_INET6;
+        sa->sin6_port = a.Port;
+        std::memcpy(&sa->sin6_addr, a.Bytes, 16);
+        len = sizeof(sockaddr_in6);
+    } else {
+        auto* sa = reinterpret_cast<sockaddr_in*>(&ss);
+        sa->sin_family = AF_INET;
+        sa->sin_port = a.Port;
+        std::memcpy(&sa->sin_addr, a.Bytes, 4);
+        len = sizeof(sockaddr_in);
+    }
+    return ss;
+}
+
+bool FromNative(const sockaddr* sa, TSockAddress& a) {
+    a = TSockAddress{};
+    if (sa->sa_family == AF_INET6) {
+        const auto* s6 = reinterpret_cast<const sockaddr_in6*>(sa);
+        a.V6 = true;
+        a.Port = s6->sin6_port;
+        std::memcpy(a.Bytes, &s6->sin6_addr, 16);
+        return true;
+    }
+    if (sa->sa_family == AF_INET) {
+        const auto* s4 = reinterpret_cast<const sockaddr_in*>(sa);
+        a.Port = s4->sin_port;
+        std::memcpy(a.Bytes, &s4->sin_addr, 4);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+TSockAddress SockAddressV4(uint32_t addr, uint16_t port) {
+    TSockAddress a;
+    std::memcpy(a.Bytes, &addr, 4);
+    a.Port = port;
+    return a;
+}
+
+uint32_t SockAddressV4Value(const TSockAddress& a) {
+    uint32_t v = 0;
+    if (!a.V6) std::memcpy(&v, a.Bytes, 4);
+    return v;
+}
+
+std::string SockAddressText(const TSockAddress& a) {
+    char buf[INET6_ADDRSTRLEN] = {};
+    ::inet_ntop(a.V6 ? AF_INET6 : AF_INET, a.Bytes, buf, sizeof buf);
+    return buf;
+}
+
+bool SockParseIPv6(const std::string& text, TSockAddress& out) {
+    TSockAddress a;
+    a.V6 = true;
+    if (::inet_pton(AF_INET6, text.c_str(), a.Bytes) != 1) return false;
+    out = a;
+    return true;
+}
 
 int SocketErrorFromErrno(int err) {
     switch (err) {
@@ -104,8 +170,8 @@ int SocketErrorFromLookup(int eaiResult, int err) {
 int SockLastError() { return gLastError; }
 void SockSetLastError(int code) { gLastError = code; }
 
-TSocketHandle SockOpen(bool stream, int protocol) {
-    int s = ::socket(AF_INET, (stream ? SOCK_STREAM : SOCK_DGRAM) | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol);
+TSocketHandle SockOpen(bool stream, int protocol, bool v6) {
+    int s = ::socket(v6 ? AF_INET6 : AF_INET, (stream ? SOCK_STREAM : SOCK_DGRAM) | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol);
     if (s < 0) {
         Fail(errno);
         return INVALID_SOCKET_HANDLE;
@@ -170,6 +236,22 @@ int SockConnect(TSocketHandle s, uint32_t addr, uint16_t port) {
     return -1;
 }
 
+int SockConnectTo(TSocketHandle s, const TSockAddress& a) {
+    socklen_t len = 0;
+    sockaddr_storage ss = ToNative(a, len);
+    if (::connect(s, reinterpret_cast<sockaddr*>(&ss), len) == 0) return 0;
+    if (errno == EINPROGRESS) return 1;
+    Fail(errno);
+    return -1;
+}
+
+bool SockPeerAddress(TSocketHandle s, TSockAddress& a) {
+    sockaddr_storage ss{};
+    socklen_t len = sizeof ss;
+    if (::getpeername(s, reinterpret_cast<sockaddr*>(&ss), &len) != 0) return Fail(errno);
+    return FromNative(reinterpret_cast<sockaddr*>(&ss), a) || Fail(EAFNOSUPPORT);
+}
+
 int SockPendingError(TSocketHandle s) {
     int err = 0;
     socklen_t len = sizeof err;
@@ -208,25 +290,30 @@ long SockPendingBytes(TSocketHandle s) {
 
 void SetHostLookupHook(THostLookupHook hook) { gHostLookupHook = hook; }
 
-bool SockLookupHost(const std::string& name, uint32_t& addr) {
-    if (gHostLookupHook != nullptr) {
+bool SockLookupHost(const std::string& name, std::vector<TSockAddress>& out) {
+    out.clear();
+    if (THostLookupHook hook = gHostLookupHook.load(); hook != nullptr) {
         int error = 0;
-        if (gHostLookupHook(name, addr, error)) return true;
-        gLastError = error;
+        if (hook(name, out, error) && !out.empty()) return true;
+        gLastError = error != 0 ? error : WSANO_DATA;
         return false;
     }
     addrinfo hints{};
-    hints.ai_family = AF_INET;
+    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* res = nullptr;
     int rc = ::getaddrinfo(name.c_str(), nullptr, &hints, &res);
-    if (rc != 0 || res == nullptr) {
-        gLastError = rc != 0 ? SocketErrorFromLookup(rc, errno) : WSANO_DATA;
+    if (rc != 0) {
+        gLastError = SocketErrorFromLookup(rc, errno);
         return false;
     }
-    addr = reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr.s_addr;
+    for (addrinfo* ai = res; ai != nullptr; ai = ai->ai_next) {
+        TSockAddress a;
+        if (ai->ai_addr != nullptr && FromNative(ai->ai_addr, a)) out.push_back(a);
+    }
     ::freeaddrinfo(res);
-    return true;
+    if (out.empty()) gLastError = WSANO_DATA;
+    return !out.empty();
 }
 
 bool SockLookupService(const std::string& name, const std::string& proto, uint16_t& port) {

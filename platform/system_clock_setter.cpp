@@ -3,7 +3,6 @@
 
 #include <sys/capability.h>
 
-#include <cerrno>
 #include <ctime>
 
 namespace velkaro {
@@ -27,26 +26,30 @@ bool TSystemClockSetter::SetTimePrivilege(bool enable) {
     return ok;
 }
 
-bool LocalTimeToTimespec(const TPlatformTime& local, timespec& out) {
-    std::tm tm{};
-    tm.tm_year = local.Year - 1900;
-    tm.tm_mon = local.Month - 1;
-    tm.tm_mday = local.Day;
-    tm.tm_hour = local.Hour;
-    tm.tm_min = local.Minute;
-    tm.tm_sec = local.Second;
-    tm.tm_isdst = -1;  // let the zone rules say whether summer time applies
-    errno = 0;
-    std::time_t t = std::mktime(&tm);
-    if (t == static_cast<std::time_t>(-1) && errno != 0) return false;
-    out.tv_sec = t;
-    out.tv_nsec = static_cast<long>(local.Millisecond) * 1000000L;
+bool UtcTimeToTimespec(const TPlatformTime& utc, timespec& out) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (utc.Year % 4 == 0 && utc.Year % 100 != 0) || utc.Year % 400 == 0;
+    if (utc.Year < 1970 || utc.Year > 9999 || utc.Month < 1 || utc.Month > 12 || utc.Day < 1 ||
+        utc.Day > kDays[utc.Month - 1] + (utc.Month == 2 && leap ? 1 : 0) || utc.Hour < 0 || utc.Hour > 23 ||
+        utc.Minute < 0 || utc.Minute > 59 || utc.Second < 0 || utc.Second > 59 || utc.Millisecond < 0 ||
+        utc.Millisecond > 999)
+        return false;
+    // Days since 1970-01-01 of a proleptic Gregorian date (March-based years).
+    const int y = utc.Year - (utc.Month <= 2 ? 1 : 0);
+    const int era = y / 400;
+    const int yoe = y - era * 400;
+    const int mp = (utc.Month + 9) % 12;
+    const int doy = (153 * mp + 2) / 5 + utc.Day - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const long long days = static_cast<long long>(era) * 146097 + doe - 719468;
+    out.tv_sec = static_cast<std::time_t>(days * 86400 + utc.Hour * 3600 + utc.Minute * 60 + utc.Second);
+    out.tv_nsec = static_cast<long>(utc.Millisecond) * 1000000L;
     return true;
 }
 
-bool TSystemClockSetter::SetLocalTime(const TPlatformTime& local) {
+bool TSystemClockSetter::SetSystemTimeUtc(const TPlatformTime& utc) {
     timespec ts{};
-    return LocalTimeToTimespec(local, ts) && clock_settime(CLOCK_REALTIME, &ts) == 0;
+    return UtcTimeToTimespec(utc, ts) && clock_settime(CLOCK_REALTIME, &ts) == 0;
 }
 
 }  // namespace velkaro

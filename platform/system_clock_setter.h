@@ -13,19 +13,19 @@ public:
     virtual ~TClockSetter() = default;
     // Raises (enable) or drops the right to set the system time. False when that fails.
     virtual bool SetTimePrivilege(bool enable) = 0;
-    // Sets the clock to a wall-clock time of the computer's own zone. False when that fails.
-    virtual bool SetLocalTime(const TPlatformTime& local) = 0;
+    // Sets the clock to a UTC time. False when that fails. The system clock counts UTC, so no
+    // local-time conversion (with its summer-time overlaps) stands in between.
+    virtual bool SetSystemTimeUtc(const TPlatformTime& utc) = 0;
 };
 
-// A wall-clock time of the computer's own zone as the instant the clock is set to. False when
-// the fields name no time.
-bool LocalTimeToTimespec(const TPlatformTime& local, timespec& out);
+// A UTC time as seconds and nanoseconds since 1970. False when the fields name no time.
+bool UtcTimeToTimespec(const TPlatformTime& utc, timespec& out);
 
 // Linux: the right is CAP_SYS_TIME in the effective set; the clock is CLOCK_REALTIME.
 class TSystemClockSetter : public TClockSetter {
 public:
     bool SetTimePrivilege(bool enable) override;
-    bool SetLocalTime(const TPlatformTime& local) override;
+    bool SetSystemTimeUtc(const TPlatformTime& utc) override;
 };
 
 }  // namespace velkaro

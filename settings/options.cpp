@@ -221,6 +221,7 @@ const TPropTable& TZonariaOptions::Properties() const {
             OrdinalProp<Z>("MVTFormat", pkInteger, &Z::MVTFormat),
             StringProp<Z>("HintTimeFormat", &Z::HintTimeFormat),
             StringProp<Z>("StatusTimeFormat", &Z::StatusTimeFormat),
+            OrdinalProp<Z>("ShowDaylight", pkBoolean, &Z::ShowDaylight),
         };
         t.insert(t.end(), own.begin(), own.end());
         return t;

@@ -141,6 +141,8 @@ public:
     int32_t MVTFormat = 0;
     std::string HintTimeFormat = "D x";
     std::string StatusTimeFormat = "DD xx";
+    // Night and twilight shaded over the map; off by default, the map is then a still picture.
+    bool ShowDaylight = false;
 };
 
 // The one global options object, created with its defaults before any window.

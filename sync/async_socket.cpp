@@ -1,5 +1,7 @@
 #include "sync/async_socket.h"
 
+#include <thread>
+
 #include "sync/socket_library.h"
 
 namespace velkaro {
@@ -35,6 +37,7 @@ TAsyncSocket::TAsyncSocket(TEventSource& events) : fEvents(events), fAlive(std::
 
 TAsyncSocket::~TAsyncSocket() {
     fDestroying = true;
+    CancelLookup();
     try {
         if (fState != wsClosed) Close();
     } catch (...) {
@@ -47,7 +50,8 @@ TAsyncSocket::~TAsyncSocket() {
 }
 
 void TAsyncSocket::ResetToDefaults() {
-    fDestAddr = 0;
+    fDestAddrs.clear();
+    fAddrIndex = 0;
     fDestPort = 0;
     fAddrAssigned = fPortAssigned = false;
     fAddrResolved = fPortResolved = fProtoResolved = fLocalPortResolved = false;
@@ -115,7 +119,7 @@ void TAsyncSocket::HandleHandlerException(const std::exception& e) {
 
 void TAsyncSocket::SetAddr(const std::string& value) {
     if (fAddrAssigned && value == fAddrStr) return;
-    if (fState != wsClosed) return ReportError("Cannot change Addr if not closed");
+    if (fState != wsClosed || fLookup) return ReportError("Cannot change Addr if not closed");
     fAddrStr = Trim(value);
     fAddrAssigned = !fAddrStr.empty();
     fAddrResolved = false;
@@ -123,7 +127,7 @@ void TAsyncSocket::SetAddr(const std::string& value) {
 
 void TAsyncSocket::SetPort(const std::string& value) {
     if (fPortAssigned && value == fPortStr) return;
-    if (fState != wsClosed) return ReportError("Cannot change Port if not closed");
+    if (fState != wsClosed || fLookup) return ReportError("Cannot change Port if not closed");
     fPortStr = Trim(value);
     fPortAssigned = !fPortStr.empty();
     fPortResolved = false;
@@ -131,7 +135,7 @@ void TAsyncSocket::SetPort(const std::string& value) {
 
 void TAsyncSocket::SetProto(const std::string& value) {
     if (fProtoAssigned && value == fProtoStr) return;
-    if (fState != wsClosed) return ReportError("Cannot change Proto if not closed");
+    if (fState != wsClosed || fLookup) return ReportError("Cannot change Proto if not closed");
     fProtoStr = Trim(value);
     fProtoAssigned = !fProtoStr.empty();
     fProtoResolved = false;
@@ -140,13 +144,13 @@ void TAsyncSocket::SetProto(const std::string& value) {
 
 void TAsyncSocket::SetLocalPort(const std::string& value) {
     if (value == fLocalPortStr) return;
-    if (fState != wsClosed) return ReportError("Cannot change LocalPort if not closed");
+    if (fState != wsClosed || fLookup) return ReportError("Cannot change LocalPort if not closed");
     fLocalPortStr = Trim(value);
     fLocalPortResolved = false;
 }
 
 void TAsyncSocket::SetLocalAddr(const std::string& value) {
-    if (fState != wsClosed) return ReportError("Cannot change LocalAddr if not closed");
+    if (fState != wsClosed || fLookup) return ReportError("Cannot change LocalAddr if not closed");
     std::string text = value.empty() ? "0.0.0.0" : value;
     uint32_t addr = SockInetAddr(text);
     if (addr == 0xFFFFFFFFu) return ReportError("SetLocalAddr(): Invalid IP address");
@@ -154,17 +158,15 @@ void TAsyncSocket::SetLocalAddr(const std::string& value) {
 }
 
 std::string TAsyncSocket::PeerAddr() const {
-    uint32_t addr = 0;
-    uint16_t port = 0;
-    if (fState != wsConnected || !SockPeerName(fHandle, addr, port)) return "error";
-    return SockInetNtoa(addr);
+    TSockAddress a;
+    if (fState != wsConnected || !SockPeerAddress(fHandle, a)) return "error";
+    return SockAddressText(a);
 }
 
 std::string TAsyncSocket::PeerPort() const {
-    uint32_t addr = 0;
-    uint16_t port = 0;
-    if (fState != wsConnected || !SockPeerName(fHandle, addr, port)) return "error";
-    return std::to_string(static_cast<uint16_t>((port >> 8) | (port << 8)));
+    TSockAddress a;
+    if (fState != wsConnected || !SockPeerAddress(fHandle, a)) return "error";
+    return std::to_string(static_cast<uint16_t>((a.Port >> 8) | (a.Port << 8)));
 }
 
 void TAsyncSocket::ApplyLinger() {
@@ -179,18 +181,23 @@ bool TAsyncSocket::BindLocal() {
     try {
         addr = SocketResolveHost(fLocalAddr);
     } catch (const ESocketException& e) {
+        AbandonSocket();
         ReportError(e.what());
         return false;
     }
     uint16_t netPort = static_cast<uint16_t>((fLocalPortNum >> 8) | (fLocalPortNum << 8));
     if (!SockBind(fHandle, addr, netPort)) {
-        ReportError("winsock.bind failed, error #" + std::to_string(SockLastError()));
+        const int code = SockLastError();
+        AbandonSocket();
+        ReportError("winsock.bind failed, error #" + std::to_string(code));
         return false;
     }
     uint32_t boundAddr = 0;
     uint16_t boundPort = 0;
     if (!SockLocalName(fHandle, boundAddr, boundPort)) {
-        ReportError("winsock.getsockname failed, error #" + std::to_string(SockLastError()));
+        const int code = SockLastError();
+        AbandonSocket();
+        ReportError("winsock.getsockname failed, error #" + std::to_string(code));
         return false;
     }
     fLocalPortNum = static_cast<uint16_t>((boundPort >> 8) | (boundPort << 8));
@@ -199,7 +206,8 @@ bool TAsyncSocket::BindLocal() {
 }
 
 void TAsyncSocket::Connect() {
-    if (fHandle != INVALID_SOCKET_HANDLE && fState != wsClosed)
+    fLastError = 0;
+    if ((fHandle != INVALID_SOCKET_HANDLE && fState != wsClosed) || fLookup)
         return ReportError("Connect: Socket already in use");
     if (!fPortAssigned) return ReportError("Connect: No Port Specified");
     if (!fAddrAssigned) return ReportError("Connect: No IP Address Specified");
@@ -220,32 +228,125 @@ void TAsyncSocket::Connect() {
             fLocalPortNum = SocketResolvePort(fLocalPortStr, fProtoStr);
             fLocalPortResolved = true;
         }
-        if (!fAddrResolved) {
-            fDestAddr = SocketResolveHost(fAddrStr);
-            fAddrResolved = true;
-        }
     } catch (const ESocketException& e) {
+        fLastError = 0;
         return ReportError(std::string("connect: ") + e.what());
     }
+    if (fAddrResolved) return OpenAndConnect(true);
+    TSockAddress literal;
+    if (IsDottedAddress(fAddrStr) || SockParseIPv6(fAddrStr, literal) || fAddrStr.size() >= 257) {
+        // Nothing to look up: the text is the address (or is refused at once).
+        try {
+            fDestAddrs = SocketResolveHostAll(fAddrStr);
+        } catch (const ESocketException& e) {
+            fLastError = 0;
+            return ReportError(std::string("connect: ") + e.what());
+        }
+        fAddrResolved = true;
+        return OpenAndConnect(true);
+    }
 
+    // A name server may keep a lookup waiting for seconds: it runs on a thread of its own while
+    // the event loop goes on, and its outcome is taken up here, on the loop's thread.
+    auto lookup = std::make_shared<TLookup>();
+    fLookup = lookup;
+    std::thread([lookup, host = fAddrStr] {
+        std::vector<TSockAddress> addrs;
+        std::string error;
+        int code = 0;
+        try {
+            addrs = SocketResolveHostAll(host);
+        } catch (const ESocketException& e) {
+            error = e.what();
+            code = SockLastError();
+        }
+        std::lock_guard<std::mutex> lock(lookup->Mutex);
+        lookup->Addrs = std::move(addrs);
+        lookup->Error = std::move(error);
+        lookup->Code = code;
+        lookup->Done = true;
+    }).detach();
+    // Numeric addresses and test lookups answer at once; a real lookup is looked at often.
+    fLookupTimer = fEvents.StartTimer(0, [this] { LookupPoll(); });
+}
+
+void TAsyncSocket::LookupPoll() {
+    fLookupTimer = 0;
+    std::shared_ptr<TLookup> lookup = fLookup;
+    if (!lookup) return;
+    {
+        std::lock_guard<std::mutex> lock(lookup->Mutex);
+        if (!lookup->Done) {
+            fLookupTimer = fEvents.StartTimer(10, [this] { LookupPoll(); });
+            return;
+        }
+    }
+    fLookup.reset();
+    // This runs from the loop, not inside Connect: a failure without an error handler goes
+    // where a failing event handler's would.
+    try {
+        if (!lookup->Error.empty()) {
+            fLastError = lookup->Code;
+            return ReportError("connect: " + lookup->Error);
+        }
+        fDestAddrs = std::move(lookup->Addrs);
+        fAddrResolved = true;
+        OpenAndConnect(true);
+    } catch (const std::exception& e) {
+        HandleHandlerException(e);
+    }
+}
+
+void TAsyncSocket::CancelLookup() {
+    fLookup.reset();  // the thread finishes on its own; nobody reads its answer
+    if (fLookupTimer != 0) fEvents.StopTimer(fLookupTimer);
+    fLookupTimer = 0;
+}
+
+void TAsyncSocket::AbandonSocket() {
+    // The attempt is over: a socket that failed to start connecting must not linger as
+    // "opened", or every later Connect would find it in use.
+    DropNotifiers();
+    if (fHandle != INVALID_SOCKET_HANDLE) SockClose(fHandle);
+    fHandle = INVALID_SOCKET_HANDLE;
+    if (fState != wsClosed) SetState(wsClosed);
+    ResetToDefaults();
+}
+
+void TAsyncSocket::FailConnect(const std::string& function) {
+    int code = SockLastError();
+    AbandonSocket();
+    fLastError = code;
+    ReportError("Error " + std::to_string(code) + " in function " + function + "\r\n" + SocketErrorText(code));
+}
+
+void TAsyncSocket::OpenAndConnect(bool first) {
+    if (first) fAddrIndex = 0;
+    if (fDestAddrs.empty()) {
+        SockSetLastError(WSAEINVAL);
+        return FailConnect("Connect");
+    }
+    TSockAddress dest = fDestAddrs[fAddrIndex];
+    dest.Port = fDestPort;
     bool stream = fSocketType == 1;
-    fHandle = SockOpen(stream, fProtocol);
-    if (fHandle == INVALID_SOCKET_HANDLE) return ReportSocketError("Connect (socket)");
+    fHandle = SockOpen(stream, fProtocol, dest.V6);
+    if (fHandle == INVALID_SOCKET_HANDLE) {
+        if (TryNextAddress()) return;
+        return FailConnect("Connect (socket)");
+    }
     ++fSession;
-    SetState(wsOpened);
+    if (first) SetState(wsOpened);
 
     if (stream) {
-        if (!SockSetFlag(fHandle, sfReuseAddr, true))
-            return ReportSocketError("setsockopt(SO_REUSEADDR)");
-        ApplyLinger();
-        if (fHandle == INVALID_SOCKET_HANDLE) return;
-        if (!SockSetFlag(fHandle, sfKeepAlive, true))
-            return ReportSocketError("setsockopt(SO_KEEPALIVE)");
+        if (!SockSetFlag(fHandle, sfReuseAddr, true)) return FailConnect("setsockopt(SO_REUSEADDR)");
+        if (LingerOnOff != wsLingerNoSet && !SockSetLinger(fHandle, LingerOnOff == wsLingerOn, LingerTimeout))
+            return FailConnect("setsockopt(SO_LINGER)");
+        if (!SockSetFlag(fHandle, sfKeepAlive, true)) return FailConnect("setsockopt(SO_KEEPALIVE)");
         if ((fLocalPortNum != 0 || fLocalAddr != "0.0.0.0") && !BindLocal()) return;
     } else {
         if (!BindLocal()) return;
-        if (fDestAddr == 0xFFFFFFFFu && !SockSetFlag(fHandle, sfBroadcast, true))
-            return ReportSocketError("setsockopt(SO_BROADCAST)");
+        if (!dest.V6 && SockAddressV4Value(dest) == 0xFFFFFFFFu && !SockSetFlag(fHandle, sfBroadcast, true))
+            return FailConnect("setsockopt(SO_BROADCAST)");
     }
 
     if (!stream) {
@@ -255,20 +356,32 @@ void TAsyncSocket::Connect() {
         return;
     }
 
-    int rc = SockConnect(fHandle, fDestAddr, fDestPort);
+    int rc = SockConnectTo(fHandle, dest);
     if (rc >= 0) {
         WatchNotifications(false, true);
-        SetState(wsConnecting);
+        if (fState != wsConnecting) SetState(wsConnecting);
         return;
     }
     int code = SockLastError();
+    if (TryNextAddress()) return;
+    SockSetLastError(code);
     if (IsDeferredConnectError(code)) {
-        SetState(wsConnecting);
+        if (fState != wsConnecting) SetState(wsConnecting);
         PostNotification(FD_CONNECT, static_cast<uint16_t>(code));
         return;
     }
-    fLastError = code;
-    ReportSocketError("Connect");
+    FailConnect("Connect");
+}
+
+bool TAsyncSocket::TryNextAddress() {
+    if (fAddrIndex + 1 >= fDestAddrs.size()) return false;
+    // This address failed; the name has others, tried in the resolver's order.
+    DropNotifiers();
+    if (fHandle != INVALID_SOCKET_HANDLE) SockClose(fHandle);
+    fHandle = INVALID_SOCKET_HANDLE;
+    ++fAddrIndex;
+    OpenAndConnect(false);
+    return true;
 }
 
 void TAsyncSocket::WatchNotifications(bool read, bool write) {
@@ -309,6 +422,7 @@ void TAsyncSocket::WriteReady() {
     if (fHandle == INVALID_SOCKET_HANDLE || fState != wsConnecting) return;
     TSocketHandle handle = fHandle;
     int error = SockPendingError(handle);
+    if (error != 0 && TryNextAddress()) return;
     WatchNotifications(error == 0, false);
     MessageHandler(kMsgNotify, handle, FD_CONNECT, static_cast<uint16_t>(error));
 }
@@ -464,6 +578,12 @@ void TAsyncSocket::Abort() {
 }
 
 void TAsyncSocket::CloseSession(bool shutdownFirst, uint16_t error) {
+    if (fLookup) {
+        // Nothing was opened yet: the session ends before it began, with nothing to report.
+        CancelLookup();
+        ResetToDefaults();
+        return;
+    }
     if (fHandle == INVALID_SOCKET_HANDLE) {
         if (fState != wsClosed) {
             SetState(wsClosed);

@@ -8,15 +8,17 @@
 // that raises inside the handler).
 //
 // Only the client path is here. Listening and accepting, UDP transfers, SOCKS, line mode,
-// synchronous waits, asynchronous name lookups and sending are not built: the program connects,
-// reads until the peer closes and never sends.
+// synchronous waits and sending are not built: the program connects, reads until the peer
+// closes and never sends.
 #pragma once
 
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/socket.h"
 #include "sync/event_source.h"
@@ -83,7 +85,11 @@ public:
     TSocketLingerOnOff LingerOnOff = wsLingerOn;
     int LingerTimeout = 0;
 
+    // Resolves the destination (a host name on a thread of its own, so the loop goes on) and
+    // starts connecting to each of its addresses in turn until one answers.
     void Connect();
+    // A host name lookup of Connect is under way.
+    bool Resolving() const { return fLookup != nullptr; }
     void Close();
     void Abort();
     // Bytes read; 0 when the peer has closed; negative on failure (LastError tells why). Never raises.
@@ -108,6 +114,19 @@ private:
     void HandleHandlerException(const std::exception& e);
     void ApplyLinger();
     bool BindLocal();
+    struct TLookup {
+        std::mutex Mutex;
+        bool Done = false;
+        std::vector<TSockAddress> Addrs;
+        std::string Error;
+        int Code = 0;
+    };
+    void LookupPoll();
+    void CancelLookup();
+    void OpenAndConnect(bool first);
+    bool TryNextAddress();
+    void AbandonSocket();
+    void FailConnect(const std::string& function);
     void CloseSession(bool shutdownFirst, uint16_t error);
     void DrainReceived(uint16_t error, bool forceLoop);
     void Dispatch(TSocketHandle handle, unsigned bits, uint16_t error);
@@ -124,7 +143,8 @@ private:
     std::string fLocalPortStr = "0";
     bool fAddrAssigned = false, fPortAssigned = false, fProtoAssigned = false;
     bool fAddrResolved = false, fPortResolved = false, fProtoResolved = false, fLocalPortResolved = false;
-    uint32_t fDestAddr = 0;       // network order
+    std::vector<TSockAddress> fDestAddrs;  // of the name, tried in order
+    size_t fAddrIndex = 0;
     uint16_t fDestPort = 0;       // network order
     uint16_t fLocalPortNum = 0;   // host order
     int fProtocol = 6;
@@ -142,6 +162,8 @@ private:
 
     TEventSource& fEvents;
     TEventSource::TId fReadWatch = 0, fWriteWatch = 0;
+    std::shared_ptr<TLookup> fLookup;
+    TEventSource::TId fLookupTimer = 0;
     std::shared_ptr<bool> fAlive;  // lets deferred calls and handler-side checks see whether the object survived
 };
 

@@ -64,7 +64,7 @@ bool IsDottedAddress(const std::string& text) {
     return dots == 3;
 }
 
-uint32_t SocketResolveHost(const std::string& text) {
+std::vector<TSockAddress> SocketResolveHostAll(const std::string& text) {
     if (text.empty() || text.size() >= 257)
         throw ESocketException("SocketResolveHost: '" + text + "' Invalid Hostname.");
     std::string host = Trim(text);
@@ -72,13 +72,23 @@ uint32_t SocketResolveHost(const std::string& text) {
         uint32_t addr = SockInetAddr(host);
         if (addr == 0xFFFFFFFFu && host != "255.255.255.255")
             throw ESocketException("SocketResolveHost: '" + text + "' Invalid IP address.");
-        return addr;
+        return {SockAddressV4(addr)};
     }
-    uint32_t addr = 0;
-    if (!SockLookupHost(host, addr))
+    TSockAddress v6;
+    if (SockParseIPv6(host, v6)) return {v6};
+    std::vector<TSockAddress> addrs;
+    if (!SockLookupHost(host, addrs))
         throw ESocketException(
             Format("SocketResolveHost: Cannot convert host address '%s', Error #%d", host, SockLastError()));
-    return addr;
+    return addrs;
+}
+
+uint32_t SocketResolveHost(const std::string& text) {
+    for (const TSockAddress& a : SocketResolveHostAll(text))
+        if (!a.V6) return SockAddressV4Value(a);
+    SockSetLastError(WSANO_DATA);
+    throw ESocketException(
+        Format("SocketResolveHost: Cannot convert host address '%s', Error #%d", Trim(text), WSANO_DATA));
 }
 
 uint16_t SocketResolvePort(const std::string& port, const std::string& proto) {

@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/error.h"
+#include "platform/socket.h"
 
 namespace velkaro {
 
@@ -19,6 +21,10 @@ public:
 
 // IPv4 address in network byte order. Raises ESocketException.
 uint32_t SocketResolveHost(const std::string& text);
+// Every address of a host text, IPv6 and IPv4, in the resolver's order: a dotted IPv4 address
+// or a numeric IPv6 one stands for itself. Raises ESocketException with SocketResolveHost's
+// messages. Safe to call from any thread.
+std::vector<TSockAddress> SocketResolveHostAll(const std::string& text);
 // Port number in host order. Raises ESocketException.
 uint16_t SocketResolvePort(const std::string& port, const std::string& proto);
 // Protocol number. Raises ESocketException.

@@ -7,13 +7,16 @@
 
 namespace velkaro {
 
-// The fetch runs in an event loop of its own on the calling thread. On success prints the server's UTC time and the computer's offset
-// from it (seconds, positive when the computer is ahead) to out and returns 0:
+// The fetch runs in an event loop of its own on the calling thread. On success prints the
+// server's UTC time and the computer's offset from it (seconds, positive when the computer is
+// ahead) to out and returns 0:
 //   Server time (UTC): 2026-12-06T06:12:03.000Z
 //   Clock offset: +0.412 s
-// On failure prints the dialog's error text ("Failed to connect to time server" or "Failed to
-// get server time"; for a refused name a second line with the socket's message) to err and
-// returns 1.
-int RunSyncCommand(const std::string& host, int port, std::ostream& out, std::ostream& err);
+// With json, one object instead:
+//   {"server":"time.nist.gov","address":"132.163.97.1","layout":"nist",
+//    "server_utc":"2026-12-06T06:12:03.000Z","offset_s":0.412,"round_trip_ms":38}
+// On failure prints one line saying what went wrong to err (with json, also
+// {"server":...,"error":"..."} to out) and returns 1.
+int RunSyncCommand(const std::string& host, int port, bool json, std::ostream& out, std::ostream& err);
 
 }  // namespace velkaro

@@ -1,20 +1,61 @@
 #include "sync/time_sync.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
 
-#include "sync/daytime_reply.h"
+#include "sync/socket_library.h"
 #include "timemodel/time_format.h"
 
 namespace velkaro {
 
 namespace {
+
 constexpr const char* kSystemTimePrivilege = "SeSystemTimePrivilege";
+
+int64_t SteadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Socket messages may carry a CR LF between the function and the error text.
+std::string OneLine(std::string text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r') continue;
+        if (c == '\n') out += ": ";
+        else out += c;
+    }
+    return out;
+}
+
+std::string Seconds(int ms) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g s", ms / 1000.0);
+    return buf;
+}
+
+bool IsLookupFailure(int code) { return code >= WSAHOST_NOT_FOUND && code <= WSANO_DATA; }
+
+}  // namespace
+
+TDateTime TTimeSync::BuildDateUtc() {
+    // __DATE__ is "Mmm dd yyyy"; midnight at its start is early enough whatever the zone.
+    static const TDateTime date = [] {
+        const std::string d = __DATE__;
+        int month = MonthNameToNumber(d.substr(0, 3));
+        int day = std::atoi(d.substr(4, 2).c_str());
+        int year = std::atoi(d.substr(7, 4).c_str());
+        return EncodeDateTime(year, month, day) - 1;
+    }();
+    return date;
 }
 
 TTimeSync::TTimeSync(TTimeSyncView& view, TClockSetter& clock, std::function<std::string()> timePattern,
                      TEventSource& events)
-    : fView(view), fClock(clock), fTimePattern(std::move(timePattern)), fEvents(events),
-      fTimeSocket(std::make_unique<TAsyncSocket>(events)) {
+    : EarliestServerUtc(BuildDateUtc()), fView(view), fClock(clock), fTimePattern(std::move(timePattern)),
+      fEvents(events), fTimeSocket(std::make_unique<TAsyncSocket>(events)) {
     TAsyncSocket& s = *fTimeSocket;
     s.SetAddr(ServerAddr);
     s.SetPort(ServerPort);
@@ -28,6 +69,9 @@ TTimeSync::TTimeSync(TTimeSyncView& view, TClockSetter& clock, std::function<std
     s.OnDataAvailable = [this](TAsyncSocket* sender, uint16_t e) { TimeSocketDataAvailable(sender, e); };
     s.OnSessionClosed = [this](TAsyncSocket* sender, uint16_t e) { TimeSocketSessionClosed(sender, e); };
     s.OnError = [this](TAsyncSocket* sender) { TimeSocketError(sender); };
+    s.OnChangeState = [this](TAsyncSocket*, TSocketState, TSocketState now) {
+        if (now == wsConnecting) fConnectStartMs = SteadyMs();
+    };
 }
 
 TTimeSync::~TTimeSync() {
@@ -35,19 +79,6 @@ TTimeSync::~TTimeSync() {
     // The socket closes without a session-closed event; nothing may call back into us.
     fTimeSocket->OnChangeState = nullptr;
     fTimeSocket.reset();
-}
-
-void TTimeSync::StartFetchTimer(int ms) {
-    StopFetchTimer();
-    fFetchTimer = fEvents.StartTimer(ms, [this] {
-        fFetchTimer = 0;
-        FetchTimedOut();
-    });
-}
-
-void TTimeSync::StopFetchTimer() {
-    if (fFetchTimer != 0) fEvents.StopTimer(fFetchTimer);
-    fFetchTimer = 0;
 }
 
 std::string TTimeSync::Formatted(TDateTime t) const { return FormatTimePattern(fTimePattern(), t); }
@@ -60,78 +91,145 @@ void TTimeSync::TimerTimer() {
     fView.SetRemoteTimeText(Formatted(local - ClockOffset));
 }
 
+void TTimeSync::ArmFetchTimer(int ms) {
+    StopFetchTimer();
+    // No wait may reach past the end of the whole fetch.
+    int64_t left = std::max<int64_t>(0, fFetchEndMs - SteadyMs());
+    fFetchTimer = fEvents.StartTimer(static_cast<int>(std::min<int64_t>(ms, left)), [this] {
+        fFetchTimer = 0;
+        FetchTimedOut();
+    });
+}
+
+void TTimeSync::StopFetchTimer() {
+    if (fFetchTimer != 0) fEvents.StopTimer(fFetchTimer);
+    fFetchTimer = 0;
+}
+
+void TTimeSync::EndFetch() {
+    StopFetchTimer();
+    fFetching = false;
+    fView.SetServerTimeEnabled(true);
+}
+
+void TTimeSync::Fail(const std::string& box, const std::string& detail, bool show) {
+    fFailed = true;
+    FailureText = detail.empty() ? box : box + ": " + detail;
+    if (show) fView.ShowMessage("Error", box, TMessageIcon::Error);
+}
+
 void TTimeSync::btnServerTimeClick() {
+    if (fFetching) return;
     ReplyText.clear();
+    FailureText.clear();
+    PeerAddress.clear();
+    RoundTripMs = 0;
+    fFirstByteUtc.reset();
     fConnected = false;
+    fFailed = false;
+    fFetching = true;
     fView.SetServerTimeEnabled(false);
     TAsyncSocket& s = *fTimeSocket;
     s.SetAddr(ServerAddr);
     s.SetPort(ServerPort);
     s.SetProto("tcp");
-    StartFetchTimer(ConnectTimeoutMs);
+    fFetchEndMs = SteadyMs() + FetchDeadlineMs;
+    fConnectStartMs = SteadyMs();
+    ArmFetchTimer(ConnectTimeoutMs);
     s.Connect();
 }
 
-void TTimeSync::TimeSocketSessionConnected(TAsyncSocket*, uint16_t error) {
+void TTimeSync::TimeSocketSessionConnected(TAsyncSocket* sender, uint16_t error) {
     if (error != 0) {
         StopFetchTimer();
-        fView.ShowMessage("Error", kMsgConnectFailed, TMessageIcon::Error);
-        fView.SetServerTimeEnabled(true);
+        Fail(kMsgConnectFailed, SocketErrorText(error), true);
+        EndFetch();
         return;
     }
     fConnected = true;
-    StartFetchTimer(IdleTimeoutMs);
+    PeerAddress = sender->PeerAddr();
+    ArmFetchTimer(IdleTimeoutMs);
 }
 
 void TTimeSync::TimeSocketDataAvailable(TAsyncSocket* sender, uint16_t error) {
+    char buffer[1000];
+    if (fFailed) {
+        // What comes after a failure is read only to be dropped.
+        sender->Receive(buffer, sizeof buffer);
+        return;
+    }
     if (error != 0) {
         StopFetchTimer();
-        fView.ShowMessage("Error", kMsgGetFailed, TMessageIcon::Error);
+        Fail(kMsgGetFailed, SocketErrorText(error), true);
         sender->Abort();
         return;
     }
-    char buffer[1000];
     int n = sender->Receive(buffer, sizeof buffer);
     if (n <= 0) return;
+    if (ReplyText.empty()) {
+        // The server wrote its time just before this byte left it: that is the moment compared.
+        fFirstByteUtc = UtcNowSource();
+        RoundTripMs = static_cast<double>(SteadyMs() - fConnectStartMs);
+    }
     size_t room = ReplyLimit > ReplyText.size() ? ReplyLimit - ReplyText.size() : 0;
     ReplyText.append(buffer, std::min(static_cast<size_t>(n), room));
     if (static_cast<size_t>(n) > room) {
-        // A reply this long is no daytime reply; what came within the limit is still read.
+        // A reply this long is no daytime reply.
         StopFetchTimer();
+        Fail(kMsgGetFailed, "the reply is longer than " + std::to_string(ReplyLimit) + " bytes", false);
         sender->Abort();
         fView.ShowMessage("Error", kMsgGetFailed, TMessageIcon::Error);
         return;
     }
-    StartFetchTimer(IdleTimeoutMs);
+    ArmFetchTimer(IdleTimeoutMs);
 }
 
 void TTimeSync::TimeSocketSessionClosed(TAsyncSocket*, uint16_t error) {
     StopFetchTimer();
-    if (error == 0) ParseServerReply();
-    fView.SetServerTimeEnabled(true);
+    if (!fFailed) {
+        if (error == 0) ParseServerReply();
+        else Fail(kMsgGetFailed, SocketErrorText(error), false);
+    }
+    EndFetch();
 }
 
-void TTimeSync::TimeSocketError(TAsyncSocket*) {
+void TTimeSync::TimeSocketError(TAsyncSocket* sender) {
     StopFetchTimer();
-    fView.SetServerTimeEnabled(true);
+    if (IsLookupFailure(sender->LastError()))
+        Fail("Time server not found: " + ServerAddr, "", true);
+    else
+        Fail(kMsgConnectFailed, OneLine(sender->LastErrorMessage()), false);
+    EndFetch();
 }
 
 void TTimeSync::FetchTimedOut() {
-    bool connected = fConnected;
-    if (fTimeSocket->State() != wsClosed) fTimeSocket->Abort();
-    // Abort ends in the session-closed event, which parses what came and frees the button;
-    // without a socket left to close, the button is freed here.
-    fView.SetServerTimeEnabled(true);
+    const bool connected = fConnected;
+    const bool deadline = SteadyMs() >= fFetchEndMs;
+    std::string why;
+    if (deadline) why = std::string(connected ? "no complete reply" : "no answer") + " within " + Seconds(FetchDeadlineMs);
+    else if (connected) why = "the server went silent for " + Seconds(IdleTimeoutMs);
+    else why = "no answer within " + Seconds(ConnectTimeoutMs);
+    // Marked failed first: the abort's close event then uses nothing that came before.
+    Fail(connected ? kMsgGetFailed : kMsgConnectFailed, why, false);
+    if (fTimeSocket->State() != wsClosed || fTimeSocket->Resolving()) fTimeSocket->Abort();
+    EndFetch();
     fView.ShowMessage("Error", connected ? kMsgGetFailed : kMsgConnectFailed, TMessageIcon::Error);
 }
 
 void TTimeSync::ParseServerReply() {
-    std::optional<TDateTime> serverUtc = velkaro::ParseServerReply(ReplyText);
-    if (!serverUtc) return;
-    LastServerUtc = serverUtc;
-    TDateTime utc = UtcNowSource();
-    ClockOffset = velkaro::ClockOffset(utc, *serverUtc);
-    fView.SetRemoteTimeText(Formatted(LocalNowSource() - utc + *serverUtc));
+    LastReply = ReadDaytimeReply(ReplyText);
+    if (LastReply.Layout == TReplyLayout::None) {
+        if (ReplyText.empty()) return Fail("The time server sent nothing", "", true);
+        return Fail("The server's reply is not a time: \"" + ReplyExcerpt(ReplyText) + "\"", "", true);
+    }
+    if (IsUnhealthy(LastReply))
+        return Fail("The time server reports itself unhealthy (health " + std::to_string(LastReply.Health) +
+                        "); its time was not used",
+                    "", true);
+    const TDateTime utc = fFirstByteUtc.value_or(UtcNowSource());
+    LastServerUtc = LastReply.ServerUtc;
+    ClockOffset = velkaro::ClockOffset(utc, LastReply.ServerUtc);
+    fView.SetRemoteTimeText(Formatted(LocalNowSource() - ClockOffset));
 }
 
 bool TTimeSync::SetProcessPrivilege(const std::string& name, bool enable) {
@@ -140,16 +238,31 @@ bool TTimeSync::SetProcessPrivilege(const std::string& name, bool enable) {
 }
 
 void TTimeSync::btnLocalTimeClick() {
-    TDateTimeFields f = DecodeDateTime(LocalNowSource() - ClockOffset);
-    TPlatformTime target{f.Year, f.Month, f.Day, f.Hour, f.Minute, f.Second, f.Millisecond};
-    // Linux has no time-change broadcast to send: programs read the clock when they need it.
-    if (!SetProcessPrivilege(kSystemTimePrivilege, true)) {
+    FailureText.clear();
+    if (!LastServerUtc) {
+        fView.ShowMessage("Information", kMsgNothingToSet, TMessageIcon::Information);
+    } else if (UtcNowSource() - ClockOffset < EarliestServerUtc) {
+        FailureText = kMsgBeforeBuild;
+        fView.ShowMessage("Error", kMsgBeforeBuild, TMessageIcon::Error);
+    } else if (std::fabs(ClockOffset * 86400.0) > ConfirmAboveSeconds &&
+               !fView.Confirm("Confirm", "The server's time differs from this computer's by " +
+                                             std::to_string(std::llround(std::fabs(ClockOffset * 86400.0))) +
+                                             " seconds. Set the clock to the server's time?")) {
+        // Left as it was: the user said no.
+    } else if (!SetProcessPrivilege(kSystemTimePrivilege, true)) {
+        FailureText = kMsgNoRights;
         fView.ShowMessage("Error", kMsgNoRights, TMessageIcon::Error);
     } else {
-        if (fClock.SetLocalTime(target)) {
+        // Read at the last moment: the question may have been open for a while.
+        TDateTimeFields f = DecodeDateTime(UtcNowSource() - ClockOffset);
+        TPlatformTime target{f.Year, f.Month, f.Day, f.Hour, f.Minute, f.Second, f.Millisecond};
+        // Linux has no time-change broadcast to send: programs read the clock when they need it.
+        if (fClock.SetSystemTimeUtc(target)) {
             fView.ShowMessage("Information", kMsgSynchronized, TMessageIcon::Information);
             ClockOffset = 0;
+            LastServerUtc.reset();
         } else {
+            FailureText = kMsgSetFailed;
             fView.ShowMessage("Error", kMsgSetFailed, TMessageIcon::Error);
         }
         SetProcessPrivilege(kSystemTimePrivilege, false);

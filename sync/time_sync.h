@@ -11,6 +11,7 @@
 
 #include "platform/system_clock_setter.h"
 #include "sync/async_socket.h"
+#include "sync/daytime_reply.h"
 #include "sync/event_source.h"
 #include "timemodel/date_time.h"
 
@@ -26,6 +27,8 @@ public:
     virtual void SetServerTimeEnabled(bool enabled) = 0;
     // A modal box with one OK button; returns when it is dismissed.
     virtual void ShowMessage(const std::string& caption, const std::string& text, TMessageIcon icon) = 0;
+    // A modal question with Yes and No, No the default; true for Yes.
+    virtual bool Confirm(const std::string& caption, const std::string& text) = 0;
 };
 
 inline constexpr const char* kDefaultTimeServer = "time.nist.gov";
@@ -34,6 +37,9 @@ inline constexpr const char* kMsgGetFailed = "Failed to get server time";
 inline constexpr const char* kMsgNoRights = "You do not have rights to change time settings.";
 inline constexpr const char* kMsgSetFailed = "Failed to change time settings.";
 inline constexpr const char* kMsgSynchronized = "Time successfully synchronized.";
+inline constexpr const char* kMsgNothingToSet = "There is no server time to set: get the server time first.";
+inline constexpr const char* kMsgBeforeBuild =
+    "The server's time is earlier than this program was built, so it cannot be right; the clock was not changed.";
 
 class TTimeSync {
 public:
@@ -54,41 +60,62 @@ public:
     void TimeSocketSessionClosed(TAsyncSocket* sender, uint16_t error);
     void TimeSocketError(TAsyncSocket* sender);
 
-    // Reads ReplyText; on a valid date sets ClockOffset and the server field.
+    // Reads ReplyText; on a time from a healthy server sets ClockOffset and the server field,
+    // otherwise says why not and changes nothing.
     void ParseServerReply();
     bool SetProcessPrivilege(const std::string& name, bool enable);
 
     TAsyncSocket& TimeSocket() { return *fTimeSocket; }
+    bool Fetching() const { return fFetching; }
 
     std::string ServerAddr = kDefaultTimeServer;
     std::string ServerPort = "13";
-    // Limits of one fetch: a server that never answers, never closes or never stops sending
-    // must not hold the dialog's button for ever.
-    int ConnectTimeoutMs = 10000;
-    int IdleTimeoutMs = 10000;
+    // Limits of one fetch: waiting for the connection, waiting between pieces of the reply,
+    // and the whole fetch from the click on, so that no server can hold it longer.
+    int ConnectTimeoutMs = 5000;
+    int IdleTimeoutMs = 5000;
+    int FetchDeadlineMs = 15000;
     size_t ReplyLimit = 65536;
+    // Offsets above this ask before the clock is set.
+    double ConfirmAboveSeconds = 1000;
+    // No server time earlier than this is believed (tests may move it).
+    TDateTime EarliestServerUtc;
 
     std::string ReplyText;
     TDateTime ClockOffset = 0;
-    std::optional<TDateTime> LastServerUtc;  // of the last reply that formed a valid date
+    std::optional<TDateTime> LastServerUtc;  // of the last reply used; cleared once the clock is set
+    TDaytimeReply LastReply;                 // of the last reply read
+    std::string PeerAddress;                 // the address the last connection reached
+    double RoundTripMs = 0;                  // from the connection attempt to the reply's first byte
+    // One line on what went wrong last (fetch or setting), or empty.
+    std::string FailureText;
 
     // The clocks read; tests may pin them.
     std::function<TDateTime()> UtcNowSource = [] { return UtcNow(); };
     std::function<TDateTime()> LocalNowSource = [] { return LocalNow(); };
 
+    // The date this program was built, in UTC.
+    static TDateTime BuildDateUtc();
+
 private:
     std::string Formatted(TDateTime t) const;
     void FetchTimedOut();
+    void ArmFetchTimer(int ms);
+    void StopFetchTimer();
+    void EndFetch();
+    void Fail(const std::string& box, const std::string& detail, bool show);
 
     TTimeSyncView& fView;
     TClockSetter& fClock;
     std::function<std::string()> fTimePattern;
-    void StartFetchTimer(int ms);
-    void StopFetchTimer();
-
     TEventSource& fEvents;
     TEventSource::TId fFetchTimer = 0;
+    bool fFetching = false;
     bool fConnected = false;
+    bool fFailed = false;  // this fetch has failed: nothing that arrives is used
+    int64_t fFetchEndMs = 0;
+    int64_t fConnectStartMs = 0;
+    std::optional<TDateTime> fFirstByteUtc;
     std::unique_ptr<TAsyncSocket> fTimeSocket;  // last: it goes first, while the rest still stands
 };
 

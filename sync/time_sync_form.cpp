@@ -67,3 +67,16 @@ void TTimeSyncForm::ShowMessage(const std::string& caption, const std::string& t
 }
 
 }  // namespace velkaro
+
+namespace velkaro {
+
+bool TTimeSyncForm::Confirm(const std::string& caption, const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(caption), QString::fromLatin1(text),
+                    QMessageBox::Yes | QMessageBox::No);
+    // Setting the clock by a large step is not to be done by a stray Enter.
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+}  // namespace velkaro

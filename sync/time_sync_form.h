@@ -37,6 +37,7 @@ private:
     void SetRemoteTimeText(const std::string& text) override;
     void SetServerTimeEnabled(bool enabled) override;
     void ShowMessage(const std::string& caption, const std::string& text, TMessageIcon icon) override;
+    bool Confirm(const std::string& caption, const std::string& text) override;
 
     std::unique_ptr<Ui::TTimeSyncForm> fUi;
     TSystemClockSetter fSystemClock;

@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -245,7 +246,11 @@ struct DataLine {
 };
 
 // The data lines of a list file with their line numbers; empty and ";" lines are skipped.
+// None when the file cannot be read: missing, unreadable, or a folder (which opens, but reads
+// as an empty file).
 std::optional<std::vector<DataLine>> ReadDataLines(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<DataLine> lines;
@@ -255,6 +260,7 @@ std::optional<std::vector<DataLine>> ReadDataLines(const std::string& path) {
         if (line.empty() || line[0] == ';') continue;
         lines.push_back({number, line});
     }
+    if (in.bad()) return std::nullopt;
     return lines;
 }
 

@@ -100,6 +100,7 @@ void LoadFromOptions(TConfState& state, const TZonariaOptions& o) {
     state.MVT.FormatIndex = o.MVTFormat >= 0 && o.MVTFormat < int(MVTFormatItems().size()) ? o.MVTFormat : -1;
     LoadPage(state.TZT, o.StatusColor, o.StatusFontColor, o.StatusFontSize, o.StatusFontStyle);
     LoadPage(state.Hint, o.HintColor, o.HintFontColor, o.HintFontSize, o.HintFontStyle);
+    state.ShowDaylight = o.ShowDaylight;
 }
 
 void StoreToOptions(const TConfState& state, TZonariaOptions& o) {
@@ -109,6 +110,7 @@ void StoreToOptions(const TConfState& state, TZonariaOptions& o) {
     StorePattern(state.TZT.FormatIndex, state.TZTPatterns, o.StatusTimeFormat);
     StorePage(state.Hint, o.HintColor, o.HintFontColor, o.HintFontSize, o.HintFontStyle);
     StorePattern(state.Hint.FormatIndex, state.HintPatterns, o.HintTimeFormat);
+    o.ShowDaylight = state.ShowDaylight;
 }
 
 }  // namespace velkaro

@@ -1,4 +1,4 @@
-// The configuration dialog's content as plain data: its fixed lists, the state of its three
+// The configuration dialog's content as plain data: its fixed lists, the state of its
 // pages, and the copying between that state and the options object.
 #pragma once
 
@@ -41,6 +41,8 @@ struct TConfState {
     TConfPage MVT, TZT, Hint;
     // The patterns behind the two pattern lists (PatternChoices); a format index points here.
     std::vector<std::string> TZTPatterns, HintPatterns;
+    // The "Map" page.
+    bool ShowDaylight = false;
     bool operator==(const TConfState&) const = default;
 };
 

@@ -86,13 +86,14 @@ TTimeConfForm::~TTimeConfForm() = default;
 
 TConfState TTimeConfForm::State() const {
     return {ReadPage(MVTControls(*ui)), ReadPage(TZTControls(*ui)), ReadPage(HintControls(*ui)), tztPatterns_,
-            hintPatterns_};
+            hintPatterns_, ui->ShowDaylightCB->isChecked()};
 }
 
 void TTimeConfForm::SetState(const TConfState& state) {
     WritePage(MVTControls(*ui), state.MVT);
     WritePage(TZTControls(*ui), state.TZT);
     WritePage(HintControls(*ui), state.Hint);
+    ui->ShowDaylightCB->setChecked(state.ShowDaylight);
 }
 
 void TTimeConfForm::LoadFromOptions(const TZonariaOptions& options) {

@@ -53,6 +53,10 @@ QColor ResolveColor(TColor color, const QPalette& palette) {
 
 QColor ResolveColor(TColor color) { return ResolveColor(color, QApplication::palette()); }
 
+QColor ResolveBoxColor(TColor color, const QPalette& palette) {
+    return color == clNone ? palette.color(QPalette::Window) : ResolveColor(color, palette);
+}
+
 TColor ToTColor(const QColor& c) {
     return TColor(c.red()) | (TColor(c.green()) << 8) | (TColor(c.blue()) << 16);
 }

@@ -16,5 +16,8 @@ constexpr TColor kSystemColorFlag = 0x80000000;
 QColor ResolveColor(TColor color, const QPalette& palette);
 QColor ResolveColor(TColor color);  // with the application's palette
 TColor ToTColor(const QColor& color);  // a plain colour value
+// The colour a box is filled with: "no colour" is the window's own background, so that the box
+// has no colour of its own yet is cleared at every repaint.
+QColor ResolveBoxColor(TColor color, const QPalette& palette);
 
 }  // namespace velkaro

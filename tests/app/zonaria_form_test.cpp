@@ -24,6 +24,7 @@
 #include "shell/tray_icon.h"
 #include "tests/app/test_app.h"
 #include "tests/settings/temp_config.h"
+#include "widgets/color.h"
 
 namespace velkaro {
 namespace {
@@ -148,6 +149,26 @@ TEST_F(ZonariaFormTest, TheMapPictureFollowsTheDevicePixelRatio) {
     }
 }
 
+// With daylight on, the night side is darkened on the picture the panel shows (half the world
+// is always in the dark) and the hour labels stay; off again, the plain picture returns.
+TEST_F(ZonariaFormTest, DaylightShadesTheMapAndApplyingItOffRestoresThePicture) {
+    TZonariaForm& f = StartShown();
+    const QImage plain = QImage(QStringLiteral(":/map.bmp")).convertToFormat(QImage::Format_RGB32);
+    const QRect labels(0, 238, kMapWidth, kMapHeight - 238);
+    ZonariaOptions().ShowDaylight = true;
+    f.MapImage->repaint();
+    const QImage shown = f.BackBuffer.copy(QRect(0, 0, kMapWidth, kMapHeight));
+    int darker = 0;
+    for (int y = 0; y < 238; ++y)
+        for (int x = 0; x < kMapWidth; ++x) darker += qGray(shown.pixel(x, y)) < qGray(plain.pixel(x, y));
+    EXPECT_GT(darker, kMapWidth * 238 / 4);
+    EXPECT_EQ(shown.copy(labels), plain.copy(labels));
+
+    ZonariaOptions().ShowDaylight = false;
+    f.MapImage->repaint();
+    EXPECT_EQ(f.BackBuffer.copy(QRect(0, 0, kMapWidth, kMapHeight)), plain);
+}
+
 TEST_F(ZonariaFormTest, MissingListShowsItsErrorEndsTheProgramAndSavesNothing) {
     struct Case {
         const char* present;
@@ -243,6 +264,43 @@ TEST_F(ZonariaFormTest, ButtonsHideTheHintAndTheTickBringsItBack) {
     EXPECT_EQ(f.HintWindow->Text(), QString::fromLatin1(CityHintText(city, "'fixed text'", UtcNow())));
 }
 
+TEST_F(ZonariaFormTest, TheHintGoesWhenTheWindowIsMinimisedHiddenOrDeactivated) {
+    QWidget other;
+    const std::pair<const char*, std::function<void(TZonariaForm&)>> cases[] = {
+        {"to the notification area", [](TZonariaForm& f) {
+             f.TrayAvailable = [] { return true; };
+             f.showMinimized();
+         }},
+        {"minimised on the task bar", [](TZonariaForm& f) {
+             f.TrayAvailable = [] { return false; };
+             f.showMinimized();
+         }},
+        {"hidden", [](TZonariaForm& f) { f.hide(); }},
+        {"deactivated", [&other](TZonariaForm&) {
+             other.show();
+             other.activateWindow();
+             EXPECT_TRUE(QTest::qWaitForWindowActive(&other));
+         }},
+    };
+    for (const auto& [what, away] : cases) {
+        TIniStore(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria").DeleteEntry("\\ZonariaForm", "");
+        TZonariaForm& f = StartShown();
+        f.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        const TCity& city = LonelyCity();
+        f.MapImageMouseMove(city.X + 2, city.Y);
+        ASSERT_TRUE(f.HintWindow->isVisible());
+        away(f);
+        Settle();
+        f.TimerTimer();
+        Settle();
+        EXPECT_FALSE(f.HintWindow->isVisible()) << what;
+        EXPECT_EQ(f.HoverCity, nullptr) << what;
+        form.reset();
+        ClearLists();
+    }
+}
+
 TEST_F(ZonariaFormTest, ClickingSelectsAndClearsTheCity) {
     TZonariaForm& f = StartShown();
     const TCity& city = LonelyCity();
@@ -296,6 +354,19 @@ TEST_F(ZonariaFormTest, TickRepaintsTheStripAndSetsTheIconHint) {
     ASSERT_GE(hint.size(), 14u);
     EXPECT_EQ(hint[0], '@');
     EXPECT_EQ(hint.substr(10, 4), "    ") << hint;  // "@1234 d123" then four blanks
+}
+
+TEST_F(ZonariaFormTest, BoxColourNoneIsTheWindowColourAndClearsEveryTick) {
+    TZonariaForm& f = StartShown();
+    const QColor window = f.MapImage->palette().color(QPalette::Window);
+    ASSERT_NE(window, QColor(Qt::black));
+    // A corner of each box that no text reaches: the Velkaro box, then the city box.
+    for (const auto& [box, x] : {std::pair{&TZonariaOptions::MVTColor, 528}, {&TZonariaOptions::StatusColor, 300}}) {
+        ZonariaOptions().*box = 0;  // black first, so that a box left uncleared shows
+        EXPECT_EQ(StripPixel(x, 0), QColor(Qt::black));
+        ZonariaOptions().*box = clNone;
+        EXPECT_EQ(StripPixel(x, 0), window) << x;
+    }
 }
 
 TEST_F(ZonariaFormTest, MinimisingGoesToTheNotificationAreaAndShowComesBack) {
@@ -458,12 +529,19 @@ TEST_F(ZonariaFormTest, ConfigureOkAndApplyReachTheStripAndCancelDoesNot) {
 }
 
 TEST_F(ZonariaFormTest, HyperlinkOpensTheHomePage) {
+    const QUrl home(QString::fromUtf8(kHomePageUrl));
+    ASSERT_TRUE(home.isValid()) << kHomePageUrl;
+    EXPECT_NE(home.host(), "velkaro.example.org");
+    // Without an address given at build time: this tree's README, which must be there.
+    if (home.isLocalFile()) {
+        EXPECT_TRUE(fs::is_regular_file(home.toLocalFile().toStdString())) << kHomePageUrl;
+    }
     TUrlCatcher catcher;
-    QDesktopServices::setUrlHandler("https", &catcher, "Open");
+    QDesktopServices::setUrlHandler(home.scheme(), &catcher, "Open");
     TZonariaForm& f = StartShown();
     QTest::mouseClick(f.urlLabel, Qt::LeftButton, {}, QPoint(60, 15));
-    QDesktopServices::unsetUrlHandler("https");
-    EXPECT_EQ(catcher.Opened, QUrl(kHomePageUrl));
+    QDesktopServices::unsetUrlHandler(home.scheme());
+    EXPECT_EQ(catcher.Opened, home);
 }
 
 }  // namespace

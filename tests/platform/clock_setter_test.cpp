@@ -1,5 +1,5 @@
 // The right to set the clock. Only the capability is raised and dropped here: no test ever
-// calls SetLocalTime on the real clock.
+// calls SetSystemTimeUtc on the real clock.
 #include "platform/system_clock_setter.h"
 
 #include <sys/capability.h>
@@ -21,21 +21,28 @@ cap_flag_value_t Flag(cap_flag_t set) {
     return value;
 }
 
-TEST(LocalTimeToTimespec, UsesTheComputersZoneAndSummerTime) {
+TEST(UtcTimeToTimespec, IgnoresTheComputersZone) {
+    // Summer time must play no part: the same fields give the same instant in any zone.
     const char* old = std::getenv("TZ");
     const std::string saved = old != nullptr ? old : "";
     setenv("TZ", "America/New_York", 1);
     tzset();
-    struct Case { TPlatformTime Local; time_t Epoch; };
+    struct Case { TPlatformTime Utc; bool Valid; time_t Epoch; };
     const Case cases[] = {
-        {{2026, 12, 6, 1, 12, 3, 250}, 1796537523},  // EST, UTC-5
-        {{2026, 7, 1, 12, 0, 0, 0}, 1782921600},     // EDT, UTC-4
+        {{2026, 12, 6, 6, 12, 3, 250}, true, 1796537523},
+        {{2026, 11, 1, 5, 30, 0, 0}, true, 1793511000},   // inside New York's autumn overlap
+        {{1970, 1, 1, 0, 0, 0, 0}, true, 0},
+        {{2024, 2, 29, 0, 0, 0, 0}, true, 1709164800},
+        {{2026, 2, 29, 0, 0, 0, 0}, false, 0},
+        {{2026, 12, 6, 24, 0, 0, 0}, false, 0},
+        {{1969, 12, 31, 23, 59, 59, 0}, false, 0},
     };
     for (const Case& c : cases) {
         timespec ts{};
-        ASSERT_TRUE(LocalTimeToTimespec(c.Local, ts));
+        ASSERT_EQ(UtcTimeToTimespec(c.Utc, ts), c.Valid) << c.Utc.Year << "-" << c.Utc.Month << "-" << c.Utc.Day;
+        if (!c.Valid) continue;
         EXPECT_EQ(ts.tv_sec, c.Epoch);
-        EXPECT_EQ(ts.tv_nsec, c.Local.Millisecond * 1000000L);
+        EXPECT_EQ(ts.tv_nsec, c.Utc.Millisecond * 1000000L);
     }
     if (old != nullptr) setenv("TZ", saved.c_str(), 1);
     else unsetenv("TZ");

@@ -38,27 +38,34 @@ TEST(SockLookup, ServicesProtocolsAndLocalNames) {
     EXPECT_FALSE(SockLookupProto("no-such-protocol", proto));
 
     // Only names the machine itself knows: no test asks a name server.
-    uint32_t addr = 0;
-    ASSERT_TRUE(SockLookupHost("localhost", addr));
-    EXPECT_EQ(addr, htonl(INADDR_LOOPBACK));
+    std::vector<TSockAddress> addrs;
+    ASSERT_TRUE(SockLookupHost("localhost", addrs));
+    bool loopback = false;
+    for (const TSockAddress& a : addrs) loopback = loopback || SockAddressText(a) == "127.0.0.1" || SockAddressText(a) == "::1";
+    EXPECT_TRUE(loopback);
 }
 
 TEST(SockLookup, HookAnswersInsteadOfTheResolver) {
-    SetHostLookupHook([](const std::string&, uint32_t&, int& error) {
+    SetHostLookupHook([](const std::string&, std::vector<TSockAddress>&, int& error) {
         error = WSAHOST_NOT_FOUND;
         return false;
     });
-    uint32_t addr = 0;
-    EXPECT_FALSE(SockLookupHost("localhost", addr));
+    std::vector<TSockAddress> addrs;
+    EXPECT_FALSE(SockLookupHost("localhost", addrs));
     EXPECT_EQ(SockLastError(), 11001);
     SetHostLookupHook(nullptr);
-    EXPECT_TRUE(SockLookupHost("localhost", addr));
+    EXPECT_TRUE(SockLookupHost("localhost", addrs));
 }
 
 TEST(SockInetAddr, ConvertsBothWays) {
     EXPECT_EQ(SockInetAddr("127.0.0.1"), htonl(INADDR_LOOPBACK));
     EXPECT_EQ(SockInetAddr("not an address"), 0xFFFFFFFFu);
     EXPECT_EQ(SockInetNtoa(htonl(0x0A000102)), "10.0.1.2");
+    TSockAddress a;
+    ASSERT_TRUE(SockParseIPv6("::1", a));
+    EXPECT_EQ(SockAddressText(a), "::1");
+    EXPECT_FALSE(SockParseIPv6("127.0.0.1", a));
+    EXPECT_EQ(SockAddressText(SockAddressV4(htonl(INADDR_LOOPBACK))), "127.0.0.1");
 }
 
 TEST(SockRecv, ReadsPeeksAndCountsOnAConnectedPair) {

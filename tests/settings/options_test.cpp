@@ -38,7 +38,7 @@ TRegValue Sz(const std::string& s) {
     return v;
 }
 
-TEST_F(OptionsTest, FreshProfileLoadsDefaultsAndFirstSaveWritesTheEighteenValues) {
+TEST_F(OptionsTest, FreshProfileLoadsDefaultsAndFirstSaveWritesTheNineteenValues) {
     TZonariaOptions o;
     Attach(o);
     o.Load();
@@ -53,6 +53,7 @@ TEST_F(OptionsTest, FreshProfileLoadsDefaultsAndFirstSaveWritesTheEighteenValues
         {"HintFontColor", Dword(0)},    {"HintFontSize", Dword(8)},
         {"HintTimeFormat", Sz("D x")},  {"IniName", Sz("")}, {"IniSection", Sz("Options")},  {"MVTColor", Dword(0)},
         {"MVTFontColor", Dword(0)},     {"MVTFontSize", Dword(8)}, {"MVTFormat", Dword(0)},        {"Name", Sz("")},
+        {"ShowDaylight", Dword(0)},
         {"StatusColor", Dword(0)},      {"StatusFontColor", Dword(0)},
         {"StatusFontSize", Dword(8)},   {"StatusTimeFormat", Sz("DD xx")},
         {"StorageType", Dword(2)},      {"Tag", Dword(0)},
@@ -69,6 +70,7 @@ TEST_F(OptionsTest, SavedValuesComeBackExceptTheFontStyles) {
     a.HintFontSize = 0xFFFFFFFF;  // out of any sensible range: kept as stored
     a.MVTFontSize = 14;
     a.MVTFormat = 3;
+    a.ShowDaylight = true;
     a.HintTimeFormat = "not a dialog pattern \xe9";
     a.Name = "Opts";
     a.Tag = -5;
@@ -84,6 +86,7 @@ TEST_F(OptionsTest, SavedValuesComeBackExceptTheFontStyles) {
     EXPECT_EQ(b.HintFontSize, 0xFFFFFFFFu);
     EXPECT_EQ(b.MVTFontSize, 14u);
     EXPECT_EQ(b.MVTFormat, 3);
+    EXPECT_TRUE(b.ShowDaylight);
     EXPECT_EQ(b.HintTimeFormat, "not a dialog pattern \xe9");
     EXPECT_EQ(b.Name, "Opts");
     EXPECT_EQ(b.Tag, -5);

@@ -141,18 +141,104 @@ TEST_F(AsyncSocketTest, ResolutionFailureReportsOnceWithoutStateChange) {
     TRecorder r(s);
     Aim(s, 13, "no-such-host.example");
     s.Connect();
+    // The lookup runs off the loop's thread; its outcome comes back through the loop.
+    EXPECT_TRUE(s.Resolving());
+    EXPECT_THAT(r.Events, ElementsAre());
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return !r.Events.empty(); }));
     EXPECT_THAT(r.Events,
                 ElementsAre("error connect: SocketResolveHost: Cannot convert host address 'no-such-host.example', Error #11001"));
+    EXPECT_EQ(s.LastError(), WSAHOST_NOT_FOUND);
     EXPECT_EQ(s.State(), wsClosed);
 
-    // Without an error handler the same failure is raised.
+    // Without an error handler the failure goes where a failing handler's would.
     s.OnError = nullptr;
-    try {
-        s.Connect();
-        FAIL() << "no exception";
-    } catch (const ESocketException& e) {
-        EXPECT_STREQ(e.what(), "connect: SocketResolveHost: Cannot convert host address 'no-such-host.example', Error #11001");
-    }
+    std::vector<std::string> seen;
+    s.OnBgException = [&](TAsyncSocket*, const std::exception& e, bool&) { seen.push_back(e.what()); };
+    s.Connect();
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return !seen.empty(); }));
+    EXPECT_THAT(seen, ElementsAre("connect: SocketResolveHost: Cannot convert host address 'no-such-host.example', Error #11001"));
+}
+
+// A lookup that hangs must not hold the loop, and closing the socket meanwhile drops it.
+bool gReleaseLookup = false;
+bool SlowLookup(const std::string& name, std::vector<TSockAddress>& out, int& error) {
+    for (int i = 0; i < 200 && !__atomic_load_n(&gReleaseLookup, __ATOMIC_SEQ_CST); ++i) test::Pause(5);
+    return test::LoopbackOnlyLookup(name, out, error);
+}
+
+TEST_F(AsyncSocketTest, SlowLookupLeavesTheLoopRunning) {
+    SetHostLookupHook(SlowLookup);
+    __atomic_store_n(&gReleaseLookup, false, __ATOMIC_SEQ_CST);
+    test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "x"); });
+    TAsyncSocket s(Events);
+    TRecorder r(s);
+    Aim(s, server.Port(), "localhost4");
+    s.Connect();
+    int ticks = 0;
+    std::function<void()> tick = [&] {
+        ++ticks;
+        if (ticks < 5) Events.StartTimer(10, tick);
+    };
+    Events.StartTimer(10, tick);
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return ticks >= 5; }, 2000));
+    EXPECT_TRUE(s.Resolving());
+    s.SetPort("14");
+    s.Connect();
+    EXPECT_THAT(r.Events, ElementsAre("error Cannot change Port if not closed", "error Connect: Socket already in use"));
+    r.Events.clear();
+    __atomic_store_n(&gReleaseLookup, true, __ATOMIC_SEQ_CST);
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Closed; }));
+    EXPECT_EQ(r.Data, "x");
+    EXPECT_EQ(r.Events.front(), "closed>opened");
+
+    // Aborted while looking up: nothing is reported, and the socket is free again.
+    __atomic_store_n(&gReleaseLookup, false, __ATOMIC_SEQ_CST);
+    r.Events.clear();
+    Aim(s, server.Port(), "localhost4");
+    s.Connect();
+    s.Abort();
+    EXPECT_FALSE(s.Resolving());
+    __atomic_store_n(&gReleaseLookup, true, __ATOMIC_SEQ_CST);
+    test::WaitFor(Events, [] { return false; }, 100);
+    EXPECT_THAT(r.Events, ElementsAre());
+}
+
+TEST_F(AsyncSocketTest, ImmediateConnectErrorLeavesTheSocketClosedAndReusable) {
+    // A link-local address without its interface fails inside connect itself.
+    if (!test::HasIPv6Loopback()) GTEST_SKIP() << "no IPv6 here";
+    TAsyncSocket s(Events);
+    TRecorder r(s);
+    Aim(s, 13, "fe80::1");
+    s.Connect();
+    EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>closed", "error Error 10022 in function Connect\r\nInvalid argument"));
+    EXPECT_EQ(s.State(), wsClosed);
+    EXPECT_EQ(s.Handle(), INVALID_SOCKET_HANDLE);
+
+    test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "ok"); });
+    r.Events.clear();
+    r.Closed = false;
+    Aim(s, server.Port());
+    s.Connect();
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Closed; }));
+    EXPECT_EQ(r.Data, "ok");
+}
+
+TEST_F(AsyncSocketTest, EachAddressOfTheNameInTurn) {
+    // localhost is ::1 first; the server listens on 127.0.0.1 only.
+    test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "v4"); });
+    TAsyncSocket s(Events);
+    TRecorder r(s);
+    std::string peer;
+    s.OnSessionConnected = [&](TAsyncSocket* sender, uint16_t e) {
+        r.Events.push_back("connected " + std::to_string(e));
+        peer = sender->PeerAddr();
+    };
+    Aim(s, server.Port(), "localhost");
+    s.Connect();
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Closed; }));
+    EXPECT_EQ(r.Data, "v4");
+    EXPECT_EQ(peer, "127.0.0.1");
+    EXPECT_EQ(std::count(r.Events.begin(), r.Events.end(), "connected 0"), 1);
 }
 
 TEST_F(AsyncSocketTest, SettingsRules) {

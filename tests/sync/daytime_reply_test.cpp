@@ -1,4 +1,5 @@
-// Reading daytime replies: tokens, numbers, month and zone names, and the NIST form.
+// Reading daytime replies: each layout real servers send, and the replies that must not be
+// taken for a time.
 #include "sync/daytime_reply.h"
 
 #include <gmock/gmock.h>
@@ -8,113 +9,97 @@ namespace velkaro {
 namespace {
 
 constexpr double kMs = 1.0 / 86400000.0;
+constexpr double kHour = 1.0 / 24;
+using L = TReplyLayout;
 
-TEST(SplitReplyTokens, Table) {
-    using V = std::vector<std::string>;
-    struct Case { std::string Reply; V Tokens; };
+TEST(ReadDaytimeReply, Layouts) {
+    const TDateTime dec5 = EncodeDateTime(2026, 12, 5, 12, 13, 20);
+    const TDateTime dec6 = EncodeDateTime(2026, 12, 6, 6, 8, 19);
+    struct Case { std::string Reply; L Layout; TDateTime Utc; int Health; };
     const Case cases[] = {
-        {"05 DEC 2026 12:13:20 GMT\r\n", {"05", "DEC", "2026", "12", "13", "20", "GMT", ""}}, {"a b", {"a", "b"}},
-        {"a b ", {"a", "b"}}, {" a", {"", "a"}}, {"a, b", {"a", "", "b"}}, {"", {}}, {"\n", {""}},
+        // xinetd and the like: strftime "%d %b %Y %H:%M:%S %Z"
+        {"05 DEC 2026 12:13:20 GMT\r\n", L::DayMonthYear, dec5, 0},
+        {"05 DEC 2026 12:13:20 UTC\r\n", L::DayMonthYear, dec5, 0},
+        {"05 Dec 2026 12:13:20 EST\r\n", L::DayMonthYear, dec5 + 5 * kHour, 0},
+        {"05 DEC 2026 12:13:20 +0100\r\n", L::DayMonthYear, dec5 - kHour, 0},
+        {"05 DEC 2026 12:13:20 -03", L::DayMonthYear, dec5 + 3 * kHour, 0},
+        {"05 DEC 2026 12:13:20 Z", L::DayMonthYear, dec5, 0},
+        {"05 DEC 2026 12:13:20 A", L::DayMonthYear, dec5 - kHour, 0},
+        {"05 DEC 2026 12:13:20", L::DayMonthYear, dec5, 0},  // no zone: GMT
+        {"5 DEC 2026 12:13:20 GMT \t\r\n\r\n", L::DayMonthYear, dec5, 0},
+        {"29 FEB 2024 00:00:00 GMT", L::DayMonthYear, EncodeDateTime(2024, 2, 29), 0},
+        // NIST: the reply begins with a line break
+        {"\n61380 26-12-06 21:00:00 00 0 0  50.0 UTC(NIST) * \n", L::Nist, EncodeDateTime(2026, 12, 6, 21, 0, 0), 0},
+        {"\n61380 26-12-06 21:00:00 50 0 1 123.4 UTC(NIST) #\n", L::Nist, EncodeDateTime(2026, 12, 6, 21, 0, 0), 1},
+        {"\n61380 26-12-06 21:00:00 00 0 2 50.0 UTC(NIST) *\n", L::Nist, EncodeDateTime(2026, 12, 6, 21, 0, 0), 2},
+        {"51178 98-12-31 23:59:59 00 0 0 50.0 UTC(NIST) *", L::Nist, EncodeDateTime(1998, 12, 31, 23, 59, 59), 0},
+        // BSD and macOS inetd: ctime, UTC
+        {"Sun Dec  6 06:08:19 2026\r\n", L::Ctime, dec6, 0},
+        {"Wed Dec 16 06:08:19 2026\r\n", L::Ctime, dec6 + 10, 0},
+        // the long layout
+        {"Sunday, December 6, 2026 06:08:19-UTC\r\n", L::Long, dec6, 0},
+        {"Sunday, December 6, 2026 06:08:19-EST", L::Long, dec6 + 5 * kHour, 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(SplitReplyTokens(c.Reply), c.Tokens) << c.Reply;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Reply);
+        TDaytimeReply r = ReadDaytimeReply(c.Reply);
+        EXPECT_EQ(r.Layout, c.Layout);
+        EXPECT_NEAR(r.ServerUtc, c.Utc, kMs);
+        EXPECT_EQ(r.Health, c.Health);
+        EXPECT_EQ(ParseServerReply(c.Reply).has_value(), c.Health < 2);
+    }
 }
 
-TEST(ReadReplyNumber, Table) {
-    struct Case { const char* Token; int Value; };
-    const Case cases[] = {
-        {"05", 5},       {"  12", 12},   {"+7", 7},          {"-7", -7},         {"$1F", 31},
-        {"x10", 16},     {"0x10", 16},   {"0X1f", 31},       {"-$10", -16},      {"$FFFFFFFF", -1},
-        {"2147483647", 2147483647},      {"-2147483648", -2147483647 - 1},   {"2147483648", 99},
-        {"", 99},        {"12a", 99},    {"DEC", 99},        {"1 ", 99},         {"-", 99},
-        {"$", 99},       {"0x", 99},     {"$100000000", 99},
+TEST(ReadDaytimeReply, NotATime) {
+    const std::string cases[] = {
+        "", "\r\n", "hello\r\n", "HTTP/1.1 400 Bad Request\r\n",
+        std::string("0\0 DEC 2026 12:13:20 GMT", 24),     // a NUL in the day
+        "xx DEC 2026 12:13:20 GMT", "05 DEC year 12:13:20 GMT", "$5 DEC 2026 12:13:20 GMT", "+5 DEC 2026 12:13:20 GMT",
+        "05 DEC 20262026202 12:13:20 GMT",                 // an 11-digit year
+        "05 DEC 26 12:13:20 GMT", "05 DEC 0000 12:13:20 GMT",
+        "05 DEC 2026 12:13:20 CET",                        // a zone the table lacks
+        "05 DEC 2026 12:13:20 J", "05 DEC 2026 12:13:20 +01xx", "05 DEC 2026 12:13:20 +2400",
+        "05 DEC 2026 12:13:20 GMT extra",                  // leftover text
+        "05 DEC 2026 12:13:20 GMT\r\nsecond line", "05 December 2026 12:13:20 GMT", "Sat, 05 DEC 2026 12:13:20 GMT",
+        " 05 DEC 2026 12:13:20 GMT", "05, DEC 2026 12:13:20 GMT", "05 DEC 2026", "05 DEC 2026 12:13",
+        "29 FEB 2026 00:00:00 GMT", "31 APR 2026 00:00:00 GMT", "00 DEC 2026 12:13:20 GMT", "05 DEC 2026 24:00:00 GMT",
+        "05 DEC 2026 12:60:00 GMT", "05 DEC 2026 12:13:60 GMT", "05 DEC 2026 012:13:20 GMT",
+        "61381 26-12-06 21:00:00 00 0 0 50.0 UTC(NIST) *",  // day number and date disagree
+        "61380 26-13-06 21:00:00 00 0 0 50.0 UTC(NIST) *", "61380 26/12/06 21:00:00 00 0 0 50.0 UTC(NIST) *",
+        "61380 26-12-06 21:00:00", "61380 26-12-06 21:00:00 00 0 0 50.0 UTC(PTB) *",
+        "61380 26-12-06 21:00:00 00 0 x 50.0 UTC(NIST) *", "61380 26-12-06 21:00:00 00 0 0 50.0 UTC(NIST) * junk",
+        "Mon Dec  6 06:08:19 2026",                        // the weekday disagrees
+        "Sun Dec 6 06:08:19 2026", "Sun Dec  6 06:08:19 2026 UTC", "Sun Xyz  6 06:08:19 2026", "Sun Dec  6 06:08:19 20x6",
+        "Monday, December 6, 2026 06:08:19-UTC", "Sunday, December 6, 2026 06:08:19-CET",
+        "Sunday, Dec 6, 2026 06:08:19-UTC", "Sunday, December 6, 2026 06:08:19",
+        std::string(5000, '7'),
     };
-    for (const Case& c : cases) EXPECT_EQ(ReadReplyNumber(c.Token, 99), c.Value) << "'" << c.Token << "'";
-}
-
-TEST(MonthNameToNumber, Table) {
-    const char* months[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-    for (int i = 0; i < 12; ++i) EXPECT_EQ(MonthNameToNumber(months[i]), i + 1);
-    EXPECT_EQ(MonthNameToNumber("dec"), 12);
-    EXPECT_EQ(MonthNameToNumber("Dec"), 12);
-    EXPECT_EQ(MonthNameToNumber("December"), 0);
-    EXPECT_EQ(MonthNameToNumber("DE"), 0);
-    EXPECT_EQ(MonthNameToNumber(""), 0);
+    for (const std::string& reply : cases) {
+        SCOPED_TRACE(ReplyExcerpt(reply));
+        EXPECT_EQ(ReadDaytimeReply(reply).Layout, L::None);
+        EXPECT_FALSE(ParseServerReply(reply));
+    }
 }
 
 TEST(ZoneNameToBias, Table) {
-    struct Case { const char* Zone; int Bias; };
+    struct Case { const char* Zone; std::optional<int> Bias; };
     const Case cases[] = {
-        {"", 0},      {"A", -60},    {"a", -60},   {"I", -540},  {"J", 0},      {"K", -600},   {"M", -720},
-        {"N", 60},    {"Y", 720},    {"Z", 0},     {"1", 0},     {"+0100", -60}, {"-0500", 300}, {"+0530", -330},
-        {"-03", 180}, {"0100", -60}, {"0930", -570}, {"+01xx", -60}, {"NST", 210},  {"AST", 240},  {"ADT", 180},
-        {"EST", 300}, {"edt", 240},  {"CST", 360}, {"CDT", 300}, {"MST", 420},  {"MDT", 360},  {"PST", 480},
-        {"PDT", 420}, {"YST", 540},  {"YDT", 480}, {"HST", 600}, {"HDT", 540},  {"BST", 660},  {"BDT", 600},
-        {"GMT", 0},   {"UTC", 0},    {"UT", 0},    {"CET", 0},
+        {"A", -60},   {"a", -60},    {"I", -540},   {"K", -600},   {"M", -720},   {"N", 60},     {"Y", 720},
+        {"Z", 0},     {"+0100", -60}, {"-0500", 300}, {"+0530", -330}, {"-03", 180}, {"0100", -60}, {"0930", -570},
+        {"NST", 210}, {"AST", 240},  {"ADT", 180},  {"EST", 300},  {"edt", 240},  {"CST", 360},  {"CDT", 300},
+        {"MST", 420}, {"MDT", 360},  {"PST", 480},  {"PDT", 420},  {"YST", 540},  {"YDT", 480},  {"HST", 600},
+        {"HDT", 540}, {"BST", 660},  {"BDT", 600},  {"GMT", 0},    {"UTC", 0},    {"UT", 0},
+        {"", std::nullopt},    {"J", std::nullopt},     {"1", std::nullopt},      {"CET", std::nullopt},
+        {"+01xx", std::nullopt}, {"+010", std::nullopt}, {"+2500", std::nullopt}, {"-", std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(ZoneNameToBias(c.Zone), c.Bias) << "'" << c.Zone << "'";
 }
 
-TEST(ParseServerReply, Table) {
-    const TDateTime base = EncodeDateTime(2026, 12, 5, 12, 13, 20);
-    const double hour = 1.0 / 24;
-    struct Case { std::string Reply; std::optional<TDateTime> Utc; };
-    const Case cases[] = {
-        {"05 DEC 2026 12:13:20 GMT\r\n", base}, {"05 DEC 2026 12:13:20 EST\r\n", base + 5 * hour},
-        {"05 DEC 2026 12:13:20 +0100\r\n", base - hour}, {"05 DEC 2026 12:13:20 Z\r\n", base},
-        {"05 DEC 2026 12:13:20 UTC\r\n", base}, {"05 dec 2026 12:13:20 GMT", base},
-        {"05 DEC 2026 12:13:20", base},                       // six tokens: GMT
-        {"05 DEC 2026 12:13:20 GMT extra tokens here", base},  // from the eighth on ignored
-        {"05 DEC 2026", EncodeDateTime(2026, 12, 5)},          // missing time fields are 0
-        {"xx DEC 2026 12:13:20 GMT", EncodeDateTime(2026, 12, 1, 12, 13, 20)},  // day defaults to 1
-        {"05 DEC year 12:13:20 GMT", EncodeDateTime(2000, 12, 5, 12, 13, 20)},  // year defaults to 2000
-        {"29 FEB 2024 00:00:00 GMT", EncodeDateTime(2024, 2, 29)},
-        {"05 December 2026 12:13:20 GMT", std::nullopt},
-        {"Sat, 05 DEC 2026 12:13:20 GMT", std::nullopt},  // a weekday in front
-        {" 05 DEC 2026 12:13:20 GMT", std::nullopt},      // a leading separator shifts the fields
-        {"05, DEC 2026 12:13:20 GMT", std::nullopt},      // so do two separators in a row
-        {"05 DEC", std::nullopt}, {"05", std::nullopt}, {"", std::nullopt},
-        {"29 FEB 2026 00:00:00 GMT", std::nullopt}, {"31 APR 2026 00:00:00 GMT", std::nullopt},
-        {"05 DEC 2026 24:00:00 GMT", std::nullopt}, {"05 DEC 2026 12:60:00 GMT", std::nullopt},
-        {"05 DEC 2026 12:13:60 GMT", std::nullopt}, {"05 DEC 0 12:13:20 GMT", std::nullopt},
-        {"05 DEC 10000 12:13:20 GMT", std::nullopt}, {"00 DEC 2026 12:13:20 GMT", std::nullopt},
-    };
-    for (const Case& c : cases) {
-        std::optional<TDateTime> got = ParseServerReply(c.Reply);
-        ASSERT_EQ(got.has_value(), c.Utc.has_value()) << "'" << c.Reply << "'";
-        if (got) {
-            EXPECT_NEAR(*got, *c.Utc, kMs) << "'" << c.Reply << "'";
-        }
-    }
-}
-
-TEST(ParseServerReply, NistForm) {
-    const TDateTime expected = EncodeDateTime(2026, 12, 6, 6, 12, 3);
-    struct Case { std::string Reply; bool Valid; };
-    const Case cases[] = {
-        {"61380 26-12-06 06:12:03 00 0 0 123.4 UTC(NIST) *\n", true},
-        {"\n61380 26-12-06 06:12:03 00 0 0 123.4 UTC(NIST) *\n", true}, {"61380 26-12-06 06:12:03", true},
-        {"61380 26-13-06 06:12:03 00 0 0 123.4 UTC(NIST) *\n", false},
-        {"61380 26-12-06 25:12:03 00 0 0 123.4 UTC(NIST) *\n", false},
-        {"61380 26/12/06 06:12:03 00 0 0 123.4 UTC(NIST) *\n", false}, {"61380 26-12-06 06:12:033", false},
-        {"26-12-06 06:12:03", false},
-    };
-    for (const Case& c : cases) {
-        std::optional<TDateTime> got = ParseServerReply(c.Reply);
-        ASSERT_EQ(got.has_value(), c.Valid) << c.Reply;
-        if (got) {
-            EXPECT_NEAR(*got, expected, kMs);
-        }
-    }
-    // Before 2000 the day number says the century.
-    std::optional<TDateTime> old = ParseNistReply("51178 98-12-31 23:59:59 00 0 0 50.0 UTC(NIST) *");
-    ASSERT_TRUE(old);
-    EXPECT_NEAR(*old, EncodeDateTime(1998, 12, 31, 23, 59, 59), kMs);
-}
-
-TEST(ClockOffset, PositiveWhenTheComputerIsAhead) {
-    const TDateTime server = EncodeDateTime(2026, 12, 5, 12, 13, 20);
-    EXPECT_NEAR(ClockOffset(server + 2.5 / 86400, server) * 86400, 2.5, 1e-6);
-    EXPECT_NEAR(ClockOffset(server - 1.0 / 86400, server) * 86400, -1.0, 1e-6);
+TEST(ReplyExcerpt, FirstLineCutAndPrintable) {
+    EXPECT_EQ(ReplyExcerpt("\r\nhello\r\nworld"), "hello");
+    EXPECT_EQ(ReplyExcerpt(std::string("a\0b\x1b[2J\xff", 8)), "a?b?[2J?");
+    EXPECT_EQ(ReplyExcerpt(std::string(100, 'x'), 10), "xxxxxxxxxx...");
+    EXPECT_EQ(ReplyExcerpt(""), "");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The command-line fetch against servers on 127.0.0.1.
+// The command-line fetch against servers on loopback: its output, its JSON, and one clean line
+// with a non-zero status for every failure.
 #include "sync/sync_command.h"
 
 #include <sstream>
@@ -23,16 +24,22 @@ protected:
 TEST_F(SyncCommandTest, PrintsServerTimeAndOffset) {
     test::TXinetdDaytime xinetd;
     ASSERT_TRUE(xinetd.Started()) << xinetd.Failure();
-    EXPECT_EQ(RunSyncCommand("localhost", xinetd.Port(), Out, Err), 0) << Err.str();
+    EXPECT_EQ(RunSyncCommand("localhost", xinetd.Port(), false, Out, Err), 0) << Err.str();
     EXPECT_THAT(Out.str(), MatchesRegex("Server time \\(UTC\\): [0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\\.000Z\n"
                                         "Clock offset: [+][0-9]\\.[0-9]{3} s\n"));
     EXPECT_EQ(Err.str(), "");
+
+    std::ostringstream out, err;
+    EXPECT_EQ(RunSyncCommand("localhost", xinetd.Port(), true, out, err), 0) << err.str();
+    EXPECT_THAT(out.str(), MatchesRegex("\\{\"server\":\"localhost\",\"address\":\"127\\.0\\.0\\.1\",\"layout\":\"day-month-year\","
+                                        "\"server_utc\":\"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\\.000Z\","
+                                        "\"offset_s\":[0-9]\\.[0-9]{3},\"round_trip_ms\":[0-9]+\\}\n"));
 }
 
 TEST_F(SyncCommandTest, OffsetSignFollowsTheComputer) {
-    // A server a day behind: the computer is ahead, so the offset is positive and large.
+    // A server years behind: the computer is ahead, so the offset is positive and large.
     test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "01 JAN 2001 00:00:00 GMT\r\n"); });
-    EXPECT_EQ(RunSyncCommand("127.0.0.1", server.Port(), Out, Err), 0);
+    EXPECT_EQ(RunSyncCommand("127.0.0.1", server.Port(), false, Out, Err), 0);
     EXPECT_THAT(Out.str(), MatchesRegex("Server time \\(UTC\\): 2001-01-01T00:00:00\\.000Z\nClock offset: [+][0-9]+\\.[0-9]{3} s\n"));
 }
 
@@ -44,17 +51,25 @@ TEST_F(SyncCommandTest, Failures) {
         std::string Err;
     };
     const std::vector<Case> cases = {
-        {"refused", "127.0.0.1", nullptr, "Failed to connect to time server\n"},
-        {"unknown host", "no-such-host.example", nullptr,
-         "Failed to connect to time server\n"
-         "connect: SocketResolveHost: Cannot convert host address 'no-such-host.example', Error #11001\n"},
-        {"no date", "127.0.0.1", [](int& fd) { test::SendAll(fd, "hello\r\n"); }, "Failed to get server time\n"},
-        {"reset", "127.0.0.1", [](int& fd) { test::Reset(fd); }, "Failed to get server time\n"},
+        {"refused", "127.0.0.1", nullptr, "Failed to connect to time server: Connection refused\n"},
+        {"unknown host", "no-such-host.example", nullptr, "Time server not found: no-such-host.example\n"},
+        {"no date", "127.0.0.1", [](int& fd) { test::SendAll(fd, "hello\r\nworld\r\n"); },
+         "The server's reply is not a time: \"hello\"\n"},
+        {"ctime mistaken before", "127.0.0.1", [](int& fd) { test::SendAll(fd, "Mon Dec  6 06:08:19 2026\r\n"); },
+         "The server's reply is not a time: \"Mon Dec  6 06:08:19 2026\"\n"},
+        {"unhealthy", "127.0.0.1", [](int& fd) { test::SendAll(fd, "\n61380 26-12-06 21:00:00 00 0 4 50.0 UTC(NIST) *\n"); },
+         "The time server reports itself unhealthy (health 4); its time was not used\n"},
+        {"reset", "127.0.0.1",
+         [](int& fd) {
+             test::Pause(50);  // after the connection is seen as made
+             test::Reset(fd);
+         },
+         "Failed to get server time: Connection reset by peer\n"},
     };
     for (int port : {0, 65536 + 13}) {
         std::ostringstream out, err;
-        EXPECT_EQ(RunSyncCommand("127.0.0.1", port, out, err), 1);
-        EXPECT_EQ(err.str(), "Failed to connect to time server\nNo such port: " + std::to_string(port) + "\n");
+        EXPECT_EQ(RunSyncCommand("127.0.0.1", port, false, out, err), 1);
+        EXPECT_EQ(err.str(), "Failed to connect to time server: no such port: " + std::to_string(port) + "\n");
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -65,9 +80,15 @@ TEST_F(SyncCommandTest, Failures) {
             port = server->Port();
         }
         std::ostringstream out, err;
-        EXPECT_EQ(RunSyncCommand(c.Host, port, out, err), 1);
+        EXPECT_EQ(RunSyncCommand(c.Host, port, false, out, err), 1);
         EXPECT_EQ(out.str(), "");
         EXPECT_EQ(err.str(), c.Err);
+        std::ostringstream jsonOut, jsonErr;
+        EXPECT_EQ(RunSyncCommand(c.Host, port, true, jsonOut, jsonErr), 1);
+        std::string quoted;
+        for (char ch : c.Err.substr(0, c.Err.size() - 1)) quoted += ch == '"' ? std::string("\\\"") : std::string(1, ch);
+        EXPECT_EQ(jsonOut.str(), "{\"server\":\"" + c.Host + "\",\"error\":\"" + quoted + "\"}\n");
+        EXPECT_EQ(jsonErr.str(), c.Err);
     }
 }
 

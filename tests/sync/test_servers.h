@@ -29,14 +29,17 @@
 
 namespace velkaro::test {
 
-// "localhost" is 127.0.0.1; every other name is unknown. Nothing leaves the machine.
-inline bool LoopbackOnlyLookup(const std::string& name, uint32_t& addr, int& error) {
-    if (name == "localhost") {
-        addr = htonl(INADDR_LOOPBACK);
-        return true;
-    }
-    error = WSAHOST_NOT_FOUND;
-    return false;
+// "localhost" is ::1 and then 127.0.0.1, as Debian's resolver answers; "localhost4" only
+// 127.0.0.1, "localhost6" only ::1. Every other name is unknown. Nothing leaves the machine.
+inline bool LoopbackOnlyLookup(const std::string& name, std::vector<TSockAddress>& out, int& error) {
+    TSockAddress v6;
+    SockParseIPv6("::1", v6);
+    const TSockAddress v4 = SockAddressV4(htonl(INADDR_LOOPBACK));
+    if (name == "localhost") out = {v6, v4};
+    else if (name == "localhost4") out = {v4};
+    else if (name == "localhost6") out = {v6};
+    else error = WSAHOST_NOT_FOUND;
+    return !out.empty();
 }
 
 // Milliseconds on a steady clock, for bounds on waits.
@@ -103,6 +106,34 @@ inline int BindLoopback(uint16_t& port) {
     return s;
 }
 
+// A TCP socket bound to [::1]:port, as BindLoopback.
+inline int BindLoopback6(uint16_t& port) {
+    int s = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int one = 1;
+    ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    ::setsockopt(s, IPPROTO_IPV6, IPV6_V6ONLY, &one, sizeof one);
+    sockaddr_in6 sa{};
+    sa.sin6_family = AF_INET6;
+    sa.sin6_addr = in6addr_loopback;
+    sa.sin6_port = htons(port);
+    socklen_t len = sizeof sa;
+    if (::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+        ::close(s);
+        return -1;
+    }
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len);
+    port = ntohs(sa.sin6_port);
+    return s;
+}
+
+// Machines without IPv6 (some containers) skip the IPv6 cases.
+inline bool HasIPv6Loopback() {
+    uint16_t port = 0;
+    const int s = BindLoopback6(port);
+    if (s >= 0) ::close(s);
+    return s >= 0;
+}
+
 // A port on 127.0.0.1 with nothing listening on it (free a moment ago).
 inline uint16_t FreePort() {
     uint16_t port = 0;
@@ -116,8 +147,9 @@ class TScriptedServer {
 public:
     using TScript = std::function<void(int& fd, const std::atomic<bool>& stop)>;
 
-    explicit TScriptedServer(TScript script) : fScript(std::move(script)) {
-        fListen = BindLoopback(fPort);
+    // On 127.0.0.1, or with v6 on ::1 only.
+    explicit TScriptedServer(TScript script, bool v6 = false) : fScript(std::move(script)) {
+        fListen = v6 ? BindLoopback6(fPort) : BindLoopback(fPort);
         ::listen(fListen, 8);
         fThread = std::thread([this] { Run(); });
     }

@@ -21,7 +21,7 @@ namespace {
 
 struct TFakeClock : TClockSetter {
     bool SetTimePrivilege(bool enable) override { return !enable || CanRaise; }
-    bool SetLocalTime(const TPlatformTime&) override {
+    bool SetSystemTimeUtc(const TPlatformTime&) override {
         ++Sets;
         return true;
     }
@@ -45,6 +45,9 @@ protected:
                       (box->icon() == QMessageBox::Critical      ? "error"
                        : box->icon() == QMessageBox::Information ? "information"
                                                                  : "other");
+            if (box->defaultButton() != nullptr && box->button(QMessageBox::No) != nullptr &&
+                box->defaultButton() != box->button(QMessageBox::No))
+                *answer += "|default is not No";
             box->accept();
             poll->stop();
             poll->deleteLater();
@@ -74,16 +77,28 @@ TEST_F(TimeSyncFormTest, ShowFillsTheLocalTimeWithTheHintPattern) {
 }
 
 TEST_F(TimeSyncFormTest, SetLocalTimeShowsTheResultBox) {
-    struct Case { bool CanRaise; std::string Box; };
-    for (const Case& c : {Case{true, "Information|Time successfully synchronized.|information"},
-                          Case{false, "Error|You do not have rights to change time settings.|error"}}) {
+    struct Case { bool Fetched; double OffsetS; bool CanRaise; std::string Box; int Sets; };
+    const Case cases[] = {
+        {true, 2, true, "Information|Time successfully synchronized.|information", 1},
+        {true, 2, false, "Error|You do not have rights to change time settings.|error", 0},
+        {false, 0, true, "Information|There is no server time to set: get the server time first.|information", 0},
+        // A large step asks first; the box's plain acceptance is not a Yes.
+        {true, 5000, true,
+         "Confirm|The server's time differs from this computer's by 5000 seconds. Set the clock to the server's "
+         "time?|other",
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Box);
         TFakeClock clock;
         clock.CanRaise = c.CanRaise;
         TTimeSyncForm form(nullptr, &clock);
+        if (c.Fetched) form.Logic().LastServerUtc = UtcNow();
+        form.Logic().ClockOffset = c.OffsetS / 86400;
         AnswerNextBox();
         form.findChild<QPushButton*>("btnLocalTime")->click();
         EXPECT_EQ(*Answer, c.Box);
-        EXPECT_EQ(clock.Sets, c.CanRaise ? 1 : 0);
+        EXPECT_EQ(clock.Sets, c.Sets);
     }
 }
 

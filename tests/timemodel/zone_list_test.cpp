@@ -144,19 +144,32 @@ protected:
     fs::path dir;
 };
 
-TEST_F(Loader, MissingFilesGiveTheUsersTexts) {
-    try {
-        LoadLists(Dir());
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "The list of cities not found. Velkaro can't continue.");
-    }
-    Write("acities.lst", "Paris,0,1,2\n");
-    try {
-        LoadLists(Dir());
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "The list of time zones not found. Velkaro can't continue.");
+// A missing file and a folder in its place fail alike, with the user's text.
+TEST_F(Loader, MissingFilesAndFoldersGiveTheUsersTexts) {
+    const char* cities = "The list of cities not found. Velkaro can't continue.";
+    const char* zones = "The list of time zones not found. Velkaro can't continue.";
+    struct Case {
+        bool citiesWritten, citiesFolder, zonesFolder;
+        const char* message;
+    } cases[] = {
+        {false, false, false, cities},
+        {false, true, false, cities},
+        {true, false, false, zones},
+        {true, false, true, zones},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        if (c.citiesWritten) Write("acities.lst", "Paris,0,1,2\n");
+        if (c.citiesFolder) fs::create_directories(dir / "acities.lst" / "inside");
+        if (c.zonesFolder) fs::create_directories(dir / "azones.lst");
+        try {
+            LoadLists(Dir());
+            ADD_FAILURE() << "case " << i << " loaded";
+        } catch (const Error& e) {
+            EXPECT_STREQ(e.what(), c.message) << "case " << i;
+        }
     }
 }
 

@@ -109,6 +109,24 @@ TEST_F(ConfFormTest, ApplyStoresAtOnceAndCancelKeepsIt) {
     EXPECT_EQ(ZonariaOptions().HintFontSize, 14u);
 }
 
+// The "Map" page: its one box shows ShowDaylight and Apply stores it at once.
+TEST_F(ConfFormTest, MapPageShowsAndAppliesTheDaylightOption) {
+    ZonariaOptions().ShowDaylight = true;
+    TTimeConfForm form(opened);
+    form.LoadFromOptions(ZonariaOptions());
+    form.show();
+    auto& ui = form.Form();
+    EXPECT_EQ(ui.Pages->tabText(ui.Pages->indexOf(ui.MapPage)), "Map");
+    ui.Pages->setCurrentWidget(ui.MapPage);
+    ASSERT_TRUE(ui.ShowDaylightCB->isChecked());
+    QTest::mouseClick(ui.ShowDaylightCB, Qt::LeftButton, {}, QPoint(5, ui.ShowDaylightCB->height() / 2));
+    QTest::mouseClick(ui.ApplyBtn, Qt::LeftButton);
+    EXPECT_FALSE(ZonariaOptions().ShowDaylight);
+    QTest::mouseClick(ui.ShowDaylightCB, Qt::LeftButton, {}, QPoint(5, ui.ShowDaylightCB->height() / 2));
+    QTest::mouseClick(ui.ApplyBtn, Qt::LeftButton);
+    EXPECT_TRUE(ZonariaOptions().ShowDaylight);
+}
+
 TEST_F(ConfFormTest, EnterIsOkAndEscapeIsCancel) {
     for (auto [key, result] : {std::pair{Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Escape, QDialog::Rejected}}) {
         TTimeConfForm form(opened);

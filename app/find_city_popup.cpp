@@ -1,0 +1,111 @@
+#include "app/find_city_popup.h"
+
+#include <QApplication>
+#include <QCompleter>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStandardItemModel>
+
+#include "timemodel/zone_list.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr int kFoldedRole = Qt::UserRole + 1;
+constexpr int kIndexRole = Qt::UserRole + 2;
+
+// Matches the typed text, folded the same way, against the folded names while the list
+// shows the names as they are.
+class TCityCompleter : public QCompleter {
+public:
+    using QCompleter::QCompleter;
+    QStringList splitPath(const QString& path) const override { return {FoldForMatch(path)}; }
+    QString pathFromIndex(const QModelIndex& index) const override { return index.data(Qt::DisplayRole).toString(); }
+};
+
+}  // namespace
+
+QString FoldForMatch(const QString& text) {
+    const QString decomposed = text.normalized(QString::NormalizationForm_KD);
+    QString out;
+    out.reserve(decomposed.size());
+    for (const QChar c : decomposed)
+        if (c.category() != QChar::Mark_NonSpacing && c.category() != QChar::Mark_Enclosing) out += c;
+    return out.toCaseFolded();
+}
+
+TFindCityPopup::TFindCityPopup(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Find city"));
+    FindLabel = new QLabel(QStringLiteral("&Find city:"), this);
+    CityEdit = new QLineEdit(this);
+    CityEdit->setObjectName(QStringLiteral("CityEdit"));
+    CityEdit->setMinimumWidth(180);
+    FindLabel->setBuddy(CityEdit);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(FindLabel);
+    layout->addWidget(CityEdit);
+
+    model_ = new QStandardItemModel(this);
+    for (int i = 0; i < int(CityList.size()); ++i) {
+        auto* item = new QStandardItem(QString::fromLatin1(CityList[i]->Name));
+        item->setData(FoldForMatch(item->text()), kFoldedRole);
+        item->setData(i, kIndexRole);
+        item->setEditable(false);
+        model_->appendRow(item);
+    }
+    Completer = new TCityCompleter(model_, this);
+    Completer->setCompletionRole(kFoldedRole);
+    Completer->setFilterMode(Qt::MatchContains);
+    Completer->setCaseSensitivity(Qt::CaseInsensitive);
+    Completer->setMaxVisibleItems(12);
+    CityEdit->setCompleter(Completer);
+
+    connect(Completer, qOverload<const QModelIndex&>(&QCompleter::activated), this,
+            [this](const QModelIndex& index) { Choose(index.data(kIndexRole).toInt()); });
+    connect(CityEdit, &QLineEdit::returnPressed, this, [this] {
+        if (!ChooseTyped()) QApplication::beep();
+    });
+}
+
+void TFindCityPopup::Open() {
+    CityEdit->clear();
+    if (QWidget* p = parentWidget()) {
+        adjustSize();
+        move(p->mapToGlobal(QPoint((p->width() - width()) / 2, p->height() / 3)));
+    }
+    show();
+    raise();
+    activateWindow();
+    CityEdit->setFocus(Qt::OtherFocusReason);
+}
+
+bool TFindCityPopup::ChooseTyped() {
+    if (!isVisible()) return false;
+    const QString typed = FoldForMatch(CityEdit->text().trimmed());
+    if (typed.isEmpty()) return false;
+    int first = -1;
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        const QString name = model_->item(row)->data(kFoldedRole).toString();
+        if (name == typed) {
+            Choose(row);
+            return true;
+        }
+        if (first < 0 && name.contains(typed)) first = row;
+    }
+    if (first < 0) return false;
+    Choose(first);
+    return true;
+}
+
+void TFindCityPopup::Choose(int index) {
+    // The completer and the edit's Return may both report one choice.
+    if (!isVisible() || index < 0 || index >= int(CityList.size())) return;
+    CityEdit->setText(QString::fromLatin1(CityList[index]->Name));
+    accept();
+    emit Chosen(index);
+}
+
+}  // namespace velkaro
