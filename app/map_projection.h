@@ -25,8 +25,8 @@ inline TLatLon MapPointLatLon(double x, double y) {
     return {kMapNorthEdgeDeg - y / kMapPxPerDegY, lon};
 }
 
-// A city's place: the centre of its dot's pixel (X + 2, Y + 1), within half a pixel (about
-// 0.35 degrees) of the coordinates it was placed from.
-inline TLatLon CityLatLon(const TCity& city) { return MapPointLatLon(city.X + 2.5, city.Y + 1.5); }
+// A city's place: the centre of its dot's pixel, the point it answers to (X + 2, Y as loaded),
+// within half a pixel (about 0.35 degrees) of the coordinates it was placed from.
+inline TLatLon CityLatLon(const TCity& city) { return MapPointLatLon(city.X + 2.5, city.Y + 0.5); }
 
 }  // namespace velkaro

@@ -1,11 +1,14 @@
 #include "app/time_cli.h"
 
+#include <cmath>
 #include <map>
 #include <optional>
 
+#include "app/map_projection.h"
 #include "platform/error.h"
 #include "timemodel/city_match.h"
 #include "timemodel/iso_time.h"
+#include "timemodel/solar.h"
 #include "timemodel/time_format.h"
 #include "timemodel/zone_list.h"
 
@@ -31,6 +34,10 @@ constexpr const char* kHelp =
     "  to-utc NAME --local LOCAL              the UTC instant at which that city shows LOCAL\n"
     "  calc FROM --local LOCAL --to TO [--format PATTERN]\n"
     "                                         the time in city TO when city FROM shows LOCAL\n"
+    "  sun NAME [--at UTC]                    that city's sunrise, sunset and day length on its\n"
+    "                                         date at that instant (default now), local times;\n"
+    "                                         the place is the city's map point, so within a\n"
+    "                                         few minutes\n"
     "  cities                                 name, zone, X, Y of every city, tab-separated\n"
     "  now                                    Velkaro time, then every city with its time\n"
     "  sync [--server HOST] [--port N] [--json]\n"
@@ -131,6 +138,35 @@ const TCity& FindCity(const std::string& typed) {
                      " (velkaro-time cities lists them)");
 }
 
+std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+
+// A local time as HH:MM, with its date in front when it falls on another day than `date`.
+std::string ClockText(TDateTime local, const TDateTimeFields& date) {
+    const TDateTimeFields f = DecodeDateTime(std::round(local * 1440.0) / 1440.0);
+    std::string text = TwoDigits(f.Hour) + ":" + TwoDigits(f.Minute);
+    if (f.Year != date.Year || f.Month != date.Month || f.Day != date.Day)
+        text = std::to_string(f.Year) + "-" + TwoDigits(f.Month) + "-" + TwoDigits(f.Day) + " " + text;
+    return text;
+}
+
+// "London 2026-06-21: sunrise 04:43, sunset 21:21, day length 16:38", or polar day or night.
+std::string SunText(const TCity& city, TDateTime utc) {
+    const TZone& zone = ZoneOfCity(city);
+    const TDateTimeFields date = DecodeDateTime(UtcToZoneLocal(zone, utc));
+    // The offset in force at local noon stands for the day.
+    const TDateTime noon = EncodeDateTime(date.Year, date.Month, date.Day, 12);
+    const int offset = int(std::lround((noon - ZoneLocalToUtc(zone, noon)) * 1440.0));
+    const TLatLon at = CityLatLon(city);
+    const TSunDay day = SunDay(date.Year, date.Month, date.Day, offset, at.Lat, at.Lon);
+    std::string text = city.Name + " " + std::to_string(date.Year) + "-" + TwoDigits(date.Month) + "-" +
+                       TwoDigits(date.Day) + ": ";
+    if (day.Kind == TSunDay::PolarDay) return text + "polar day";
+    if (day.Kind == TSunDay::PolarNight) return text + "polar night";
+    const int length = int(std::lround(day.DayLengthMin));
+    return text + "sunrise " + ClockText(day.Sunrise, date) + ", sunset " + ClockText(day.Sunset, date) +
+           ", day length " + TwoDigits(length / 60) + ":" + TwoDigits(length % 60);
+}
+
 void Load(const Args& a, std::ostream& err) {
     std::string dir = a.Option("--data").value_or(ProgramDirectory());
     if (!dir.empty() && dir.back() != '/') dir += '/';
@@ -164,6 +200,13 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         ExpectPositional(a, 2, "city NAME [--at UTC] [--format PATTERN]");
         Load(a, err);
         out << CityTimeText(FindCity(a.positional[1]), a.Option("--format").value_or("D x"), UtcOption(a)) << "\n";
+        return 0;
+    }
+    if (cmd == "sun") {
+        ExpectPositional(a, 2, "sun NAME [--at UTC]");
+        const TDateTime utc = UtcOption(a);
+        Load(a, err);
+        out << SunText(FindCity(a.positional[1]), utc) << "\n";
         return 0;
     }
     if (cmd == "to-utc") {

@@ -29,6 +29,19 @@ void BM_ParseNistReply(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseNistReply);
 
+void BM_ParseCtimeReply(benchmark::State& state) {
+    const std::string reply = "Sun Dec  6 06:08:19 2026\r\n";
+    for (auto _ : state) benchmark::DoNotOptimize(velkaro::ParseServerReply(reply));
+}
+BENCHMARK(BM_ParseCtimeReply);
+
+// The slowest path: every layout is tried before the text is refused.
+void BM_RejectNonTime(benchmark::State& state) {
+    const std::string reply = "Sunday, December 6, 2026 06:08:19-XYZ\r\n";
+    for (auto _ : state) benchmark::DoNotOptimize(velkaro::ParseServerReply(reply));
+}
+BENCHMARK(BM_RejectNonTime);
+
 // Connect, receive one reply, see the close: the work of one "Get server time" on loopback.
 void BM_LoopbackFetch(benchmark::State& state) {
     int listener = ::socket(AF_INET, SOCK_STREAM, 0);

@@ -62,6 +62,7 @@ TEST_F(TimeCli, ErrorsAreOneLineAndExitTwo) {
         {"city", "Atlantis"}, {"velkaro", "--at", "2006-05-03 17:12:05"},
         {"format", "HH", "--local", "2026-02-30T00:00:00"}, {"calc", "Paris", "--local", "2026-12-31T20:00:00"},
         {"teleport"}, {"velkaro", "--variant", "two"}, {"now", "--colour", "red"},
+        {"sun", "London", "--at", "yesterday"}, {"sun"},
     };
     for (const auto& args : bad) {
         const Result r = Run(args);
@@ -100,6 +101,44 @@ TEST_F(TimeCli, NowListsVelkaroThenEveryCity) {
     std::vector<std::string> names;
     while (std::getline(lines, line)) names.push_back(line.substr(0, line.find('\t')));
     EXPECT_EQ(names, (std::vector<std::string>{"Velkaro", "London", "New York", "Delhi", "Paris"}));
+}
+
+// Sunrise and sunset of the program's own cities, placed at their map points (within half a
+// pixel of the real place), against almanac times; polar day and night on a city of our own.
+TEST_F(TimeCli, SunOfACityOnItsDate) {
+    struct Case { std::string city, at, date; int rise, set; } cases[] = {
+        {"London", "2026-06-21T12:00:00Z", "2026-06-21", 4 * 60 + 43, 21 * 60 + 21},
+        {"Sydney", "2026-06-21T12:00:00Z", "2026-06-21", 7 * 60 + 0, 16 * 60 + 54},
+        {"Reykjavik", "2026-12-21T12:00:00Z", "2026-12-21", 11 * 60 + 22, 15 * 60 + 29},
+        // Late on the 21st in Anchorage is already the 22nd in UTC: the city's own date counts.
+        {"Anchorage", "2026-06-22T06:00:00Z", "2026-06-21", 4 * 60 + 20, 23 * 60 + 42},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream out, err;
+        ASSERT_EQ(RunTimeCli({"sun", c.city, "--at", c.at, "--data", VELKARO_BIN_DIR}, out, err), 0) << err.str();
+        int rh = 0, rm = 0, sh = 0, sm = 0, lh = 0, lm = 0;
+        const std::string prefix = c.city + " " + c.date + ": ";
+        ASSERT_EQ(out.str().rfind(prefix, 0), 0u) << out.str();
+        ASSERT_EQ(std::sscanf(out.str().c_str() + prefix.size(), "sunrise %d:%d, sunset %d:%d, day length %d:%d", &rh,
+                              &rm, &sh, &sm, &lh, &lm), 6) << out.str();
+        EXPECT_NEAR(rh * 60 + rm, c.rise, 5) << out.str();
+        EXPECT_NEAR(sh * 60 + sm, c.set, 5) << out.str();
+        EXPECT_NEAR(lh * 60 + lm, (sh * 60 + sm) - (rh * 60 + rm), 1) << out.str();
+    }
+    // Longyearbyen's map point (78 N, 15 E) in a zone of UTC+1.
+    const fs::path polar = dir / "polar";
+    fs::create_directories(polar);
+    std::ofstream(polar / "azones.lst") << "CET,60,60\n";
+    std::ofstream(polar / "acities.lst") << "Longyearbyen,0,274,8\n";
+    for (const auto& [at, text] : {std::pair{"2026-06-21T12:00:00Z", "polar day"}, {"2026-12-21T12:00:00Z", "polar night"}}) {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunTimeCli({"sun", "Longyearbyen", "--at", at, "--data", polar.string()}, out, err), 0) << err.str();
+        EXPECT_EQ(out.str(), std::string("Longyearbyen ") + std::string(at).substr(0, 10) + ": " + text + "\n");
+        ClearLists();
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(RunTimeCli({"sun", "Atlantis", "--data", VELKARO_BIN_DIR}, out, err), 2);
+    EXPECT_EQ(out.str(), "");
 }
 
 // The real program, as a script would run it.
