@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QStandardItemModel>
 
+#include "timemodel/city_match.h"
 #include "timemodel/zone_list.h"
 
 namespace velkaro {
@@ -28,15 +29,11 @@ public:
 }  // namespace
 
 QString FoldForMatch(const QString& text) {
-    const QString decomposed = text.normalized(QString::NormalizationForm_KD);
-    QString out;
-    out.reserve(decomposed.size());
-    for (const QChar c : decomposed)
-        if (c.category() != QChar::Mark_NonSpacing && c.category() != QChar::Mark_Enclosing) out += c;
-    return out.toCaseFolded();
+    // Names are 8-bit; a typed character with no 8-bit form can match nothing anyway.
+    return QString::fromLatin1(FoldName(text.toLatin1().toStdString()));
 }
 
-TFindCityPopup::TFindCityPopup(QWidget* parent) : QDialog(parent) {
+TFindCityPopup::TFindCityPopup() {
     setWindowTitle(QStringLiteral("Find city"));
     FindLabel = new QLabel(QStringLiteral("&Find city:"), this);
     CityEdit = new QLineEdit(this);
@@ -70,9 +67,10 @@ TFindCityPopup::TFindCityPopup(QWidget* parent) : QDialog(parent) {
     });
 }
 
-void TFindCityPopup::Open() {
+void TFindCityPopup::Open(QWidget* over) {
     CityEdit->clear();
-    if (QWidget* p = parentWidget()) {
+    // Like the tool dialogs it has no owner window, and it comes up over the map.
+    if (QWidget* p = over) {
         adjustSize();
         move(p->mapToGlobal(QPoint((p->width() - width()) / 2, p->height() / 3)));
     }

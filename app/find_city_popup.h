@@ -15,10 +15,10 @@ namespace velkaro {
 class TFindCityPopup : public QDialog {
     Q_OBJECT
 public:
-    explicit TFindCityPopup(QWidget* parent);
+    TFindCityPopup();
 
-    // Shows the window over its parent with an empty edit that has the focus.
-    void Open();
+    // Shows the window over `over` with an empty edit that has the focus.
+    void Open(QWidget* over);
     // Chooses the city named in the edit: the one of that name, or else the first whose name
     // contains the text. False (and the window stays) when none does.
     bool ChooseTyped();
@@ -36,7 +36,7 @@ private:
     QStandardItemModel* model_ = nullptr;
 };
 
-// The text cities are matched by: case folded, accents dropped.
+// The text cities are matched by: case folded, accents dropped (the command-line tool's folding).
 QString FoldForMatch(const QString& text);
 
 }  // namespace velkaro

@@ -49,6 +49,7 @@ void THintWindow::ActivateHint(const QRect& rect, const QString& text) {
 }
 
 void THintWindow::SetText(const QString& text) {
+    if (text == text_) return;
     text_ = text;
     update();
 }

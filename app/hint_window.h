@@ -21,6 +21,7 @@ public:
     QRect CalcHintRect(int maxWidth, const QString& text) const;
     // Shows the window at the screen rectangle with the text.
     void ActivateHint(const QRect& rect, const QString& text);
+    // Repaints only when the text differs.
     void SetText(const QString& text);
     const QString& Text() const { return text_; }
 

@@ -1,10 +1,37 @@
 // The program: the application object, the main window, and the message loop until it closes.
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "app/application.h"
 #include "app/zonaria_form.h"
+#include "sync/time_sync_form.h"
+#include "tools/time_calc_form.h"
+#include "tools/time_conf_form.h"
+#include "tools/time_conv_form.h"
+
+namespace {
+
+// "configure" or "configure:N" (its page N), "sync", "convert", "calculate": a dialog for the
+// screenshot script.
+std::unique_ptr<QDialog> ScreenshotDialog(const QString& name) {
+    using namespace velkaro;
+    const QStringList parts = name.split(QLatin1Char(':'));
+    if (parts[0] == QLatin1String("sync")) return std::make_unique<TTimeSyncForm>();
+    if (parts[0] == QLatin1String("convert")) return std::make_unique<TTimeConvForm>();
+    if (parts[0] == QLatin1String("calculate")) return std::make_unique<TTimeCalcForm>();
+    if (parts[0] != QLatin1String("configure")) return nullptr;
+    auto conf = std::make_unique<TTimeConfForm>();
+    conf->LoadFromOptions(ZonariaOptions());
+    if (parts.size() > 1)
+        if (auto* pages = conf->findChild<QTabWidget*>()) pages->setCurrentIndex(parts[1].toInt());
+    return conf;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace velkaro;
@@ -22,13 +49,22 @@ int main(int argc, char** argv) {
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form] { form.close(); });
 
     // For the screenshot script: at the first paint, report the start-up time, write a picture
-    // of the whole window and end as "&Exit" would.
+    // of the whole window (or of the dialog it names) and end as "&Exit" would.
     const QString shot = qEnvironmentVariable("VELKARO_SCREENSHOT");
+    const QString dialogName = qEnvironmentVariable("VELKARO_SCREENSHOT_DIALOG");
+    std::unique_ptr<QDialog> dialog;
     if (!shot.isEmpty()) {
-        form.OnFirstPaint = [&form, &started, shot] {
+        form.OnFirstPaint = [&form, &started, &dialog, shot, dialogName] {
             std::fprintf(stderr, "first paint after %lld ms\n", static_cast<long long>(started.elapsed()));
-            QTimer::singleShot(500, &form, [&form, shot] {
-                if (!form.grab().save(shot, "PNG")) std::fprintf(stderr, "cannot write %s\n", qPrintable(shot));
+            if (!dialogName.isEmpty()) {
+                dialog = ScreenshotDialog(dialogName);
+                if (dialog) dialog->show();
+                else std::fprintf(stderr, "no dialog %s\n", qPrintable(dialogName));
+            }
+            QTimer::singleShot(500, &form, [&form, &dialog, shot] {
+                QWidget* window = dialog ? static_cast<QWidget*>(dialog.get()) : &form;
+                if (!window->grab().save(shot, "PNG")) std::fprintf(stderr, "cannot write %s\n", qPrintable(shot));
+                dialog.reset();
                 form.close();
             });
         };

@@ -191,14 +191,14 @@ bool TMapFocus::eventFilter(QObject* watched, QEvent* event) {
 void TMapFocus::FindCity() {
     if (!form_->ListsLoaded) return;
     if (!popup_) {
-        popup_ = new TFindCityPopup(form_);
+        popup_ = new TFindCityPopup;
         connect(popup_, &TFindCityPopup::Chosen, this, [this](int i) {
             form_->MapImage->setFocus(Qt::OtherFocusReason);
             SetFocusIndex(i);
             Select(i);
         });
     }
-    popup_->Open();
+    popup_->Open(form_->MapImage);
 }
 
 }  // namespace velkaro

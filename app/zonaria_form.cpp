@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QUrl>
@@ -45,9 +46,15 @@ QString ToQt(const std::string& text) {
     return QString::fromLatin1(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 
-constexpr int kTextFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextExpandTabs;
-
 QRect ToQRect(const TStripRect& r) { return QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)); }
+
+void PaintBox(QPainter& c, const TZonariaForm::TStripBox& box) {
+    c.setClipRect(box.Rect);
+    c.fillRect(box.Rect, box.Back);
+    c.setFont(box.Font);
+    c.setPen(box.Fore);
+    c.drawText(box.Rect, kStripTextFlags, box.Text);
+}
 
 }  // namespace
 
@@ -88,12 +95,12 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
     for (int size : {16, 32, 48, 256}) icon.addFile(QStringLiteral(":/icons/velkaro-%1.png").arg(size));
     setWindowIcon(icon);
 
-    MapImage->OnPaint = [this](QPaintEvent*) { MapImagePaint(); };
+    MapImage->OnPaint = [this](QPaintEvent* e) { MapImagePaint(e->region()); };
     MapImage->OnMouseMove = [this](int x, int y) { MapImageMouseMove(x, y); };
     MapImage->OnClick = [this](int x, int y) {
         const TCity* was = SelectedCity;
         MapImageClick(x, y);
-        if (SelectedCity != was) MapFocus->SelectionChanged();
+        if (SelectedCity != was && MapFocus) MapFocus->SelectionChanged();
     };
     MapImage->OnResize = [this] { FormResize(); };
 
@@ -189,6 +196,9 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
 
 TZonariaForm::~TZonariaForm() {
     Timer.stop();
+    // The keyboard path watches the map's events, which go on while the widgets are torn down.
+    delete MapFocus;
+    MapFocus = nullptr;
     // The placement keeper saves first, while the window is whole; then the options.
     TFormPersist::AnnounceDestruction(this);
     FormDestroy();
@@ -245,54 +255,80 @@ void TZonariaForm::LayoutStatusStrip() {
 void TZonariaForm::FormResize() {
     const qreal dpr = MapImage->devicePixelRatioF();
     const QSize size = MapImage->size() * dpr;
-    if (BackBuffer.size() == size) return;
+    if (BackBuffer.size() == size && BackBuffer.devicePixelRatio() == dpr) return;
     BackBuffer = QImage(size, QImage::Format_RGB32);
     BackBuffer.setDevicePixelRatio(dpr);
     BackBuffer.fill(Qt::white);
+    bufferIsNew_ = true;
 }
 
 int TZonariaForm::VelkaroTextWidth() const {
     const TZonariaOptions& o = ZonariaOptions();
-    const QFontMetrics fm(DisplayFont(o.MVTFontSize, o.MVTFontStyle));
-    return std::max(fm.horizontalAdvance(QString::fromLatin1(kVelkaroCaption)),
-                    fm.horizontalAdvance(QString::fromLatin1(VelkaroTemplate(o.MVTFormat))));
+    const QFont font = DisplayFont(o.MVTFontSize, o.MVTFontStyle);
+    // Measuring shapes the texts, a good part of a tick's cost: done again only when the font
+    // or the notation changed.
+    if (velkaroWidth_.Width < 0 || velkaroWidth_.Font != font || velkaroWidth_.Format != o.MVTFormat) {
+        const QFontMetrics fm(font);
+        velkaroWidth_ = {font, o.MVTFormat,
+                         std::max(fm.horizontalAdvance(QString::fromLatin1(kVelkaroCaption)),
+                                  fm.horizontalAdvance(QString::fromLatin1(VelkaroTemplate(o.MVTFormat))))};
+    }
+    return velkaroWidth_.Width;
 }
 
-void TZonariaForm::MapImagePaint() {
-    if (BackBuffer.isNull()) FormResize();
+TZonariaForm::TStripBoxes TZonariaForm::StripBoxes(TDateTime now) const {
     const TZonariaOptions& o = ZonariaOptions();
-    const TDateTime now = UtcNow();
-    const int w = MapImage->width();
-    const int p = MapImage->height();
-    {
-        QPainter c(&BackBuffer);
-        c.drawImage(QPoint(0, 0), MapPicture(BackBuffer.devicePixelRatio(), now));
+    const TStripLayout strip = LayoutStrip(MapImage->width(), MapImage->height(), VelkaroTextWidth());
+    TStripBoxes b;
+    const QPalette& palette = MapImage->palette();
+    b.Velkaro = {ToQRect(strip.Velkaro), ToQt(VelkaroStripText(o.MVTFormat, now)),
+                 DisplayFont(o.MVTFontSize, o.MVTFontStyle), ResolveBoxColor(o.MVTColor, palette),
+                 ResolveColor(o.MVTFontColor)};
+    b.City = {ToQRect(strip.City), ToQt(CityStripText(SelectedCity, o.StatusTimeFormat, now)),
+              SelectedCity ? DisplayFont(o.StatusFontSize, o.StatusFontStyle) : DisplayFont(8, 0),
+              ResolveBoxColor(o.StatusColor, palette), ResolveColor(o.StatusFontColor)};
+    return b;
+}
 
-        const TStripLayout strip = LayoutStrip(w, p, VelkaroTextWidth());
-        c.fillRect(ToQRect(strip.Logo), ResolveColor(LogoBackColor));
-        ShowLogo(BackBuffer.devicePixelRatio());
-        c.drawPixmap(0, kMapHeight, logo_);
-
-        const QString cityText = ToQt(CityStripText(SelectedCity, o.StatusTimeFormat, now));
-
-        const QRect velkaro = ToQRect(strip.Velkaro);
-        c.setFont(DisplayFont(o.MVTFontSize, o.MVTFontStyle));
-        c.fillRect(velkaro, ResolveBoxColor(o.MVTColor, MapImage->palette()));
-        c.setPen(ResolveColor(o.MVTFontColor));
-        c.setClipRect(velkaro);
-        c.drawText(velkaro, kTextFlags, ToQt(VelkaroStripText(o.MVTFormat, now)));
-
-        const QRect city = ToQRect(strip.City);
-        if (SelectedCity) c.setFont(DisplayFont(o.StatusFontSize, o.StatusFontStyle));
-        else c.setFont(DisplayFont(8, 0));
-        c.setClipRect(city);
-        c.fillRect(city, ResolveBoxColor(o.StatusColor, MapImage->palette()));
-        c.setPen(ResolveColor(o.StatusFontColor));
-        c.drawText(city, kTextFlags, cityText);
+void TZonariaForm::MapImagePaint(const QRegion& exposed) {
+    if (BackBuffer.isNull()) FormResize();
+    QRegion region = exposed;
+    // A new buffer is composed whole, whatever part of it is asked for first.
+    if (bufferIsNew_) {
+        region = MapImage->rect();
+        bufferIsNew_ = false;
     }
+    const TDateTime now = UtcNow();
+    const TStripBoxes boxes = StripBoxes(now);
+    const QRect logo(0, kMapHeight, kLogoWidth, MapImage->height() - kMapHeight);
+    {
+        // Only the parts asked for are composed: the tick asks for the boxes alone, so the
+        // map picture, whatever its size, costs nothing from second to second.
+        QPainter c(&BackBuffer);
+        // Clipped, so that a small part of the map (the focus ring) copies only that part.
+        c.setClipRegion(region);
+        const QRect map(0, 0, kMapWidth, kMapHeight);
+        if (region.intersects(map)) c.drawImage(QPoint(0, 0), MapPicture(BackBuffer.devicePixelRatio(), now));
+        if (region.intersects(logo)) {
+            c.fillRect(logo, ResolveColor(LogoBackColor));
+            ShowLogo(BackBuffer.devicePixelRatio());
+            c.drawPixmap(0, kMapHeight, logo_);
+        }
+        // A box is drawn whole; it counts as shown once all of it reaches the screen.
+        const auto paint = [&](const TStripBox& box, TStripBox& shown) {
+            if (!region.intersects(box.Rect)) return;
+            PaintBox(c, box);
+            shown = (QRegion(box.Rect) - exposed).isEmpty() ? box : TStripBox();
+        };
+        paint(boxes.Velkaro, shown_.Velkaro);
+        paint(boxes.City, shown_.City);
+    }
+    // Copied one rectangle at a time, device pixel for device pixel.
+    const qreal dpr = BackBuffer.devicePixelRatio();
     QPainter panel(MapImage);
-    panel.drawImage(QPoint(0, 0), BackBuffer);
-    MapFocus->PaintRing(panel);
+    for (const QRect& r : exposed)
+        panel.drawImage(QRectF(r), BackBuffer, QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
+    if (MapFocus) MapFocus->PaintRing(panel);
     if (!painted_) {
         painted_ = true;
         if (OnFirstPaint) QMetaObject::invokeMethod(this, OnFirstPaint, Qt::QueuedConnection);
@@ -364,7 +400,13 @@ void TZonariaForm::ForgetCityHint() {
 }
 
 void TZonariaForm::InvalidateStatusStrip() {
-    MapImage->update(QRect(0, kMapHeight, width(), height() - kButtonHeight - kMapHeight));
+    // Only a box that would look different is asked for; a box that moved is asked for at
+    // both places.
+    const TStripBoxes now = StripBoxes(UtcNow());
+    QRegion dirty;
+    for (const auto& [box, shown] : {std::pair(&now.Velkaro, &shown_.Velkaro), std::pair(&now.City, &shown_.City)})
+        if (!(*box == *shown)) dirty += QRegion(box->Rect) + shown->Rect;
+    if (!dirty.isEmpty()) MapImage->update(dirty);
 }
 
 void TZonariaForm::UpdateCityHint() {
@@ -372,9 +414,17 @@ void TZonariaForm::UpdateCityHint() {
     // not be cleared by the pointer.
     if (!HoverCity || !MapImage->isVisible() || isMinimized()) return;
     const TZonariaOptions& o = ZonariaOptions();
+    // The hint is repainted only when its text changed; hidden by the buttons, it comes back.
     HintWindow->SetText(ToQt(CityHintText(*HoverCity, o.HintTimeFormat, UtcNow())));
-    HintWindow->hide();
-    HintWindow->show();
+    if (!HintWindow->isVisible()) {
+        HintWindow->show();
+        HintWindow->raise();
+    }
+}
+
+void TZonariaForm::UpdateTrayHint() {
+    const TZonariaOptions& o = ZonariaOptions();
+    TrayIcon->SetHint(TrayHintText(o.MVTFormat, UtcNow(), o.StatusTimeFormat, LocalNow()));
 }
 
 void TZonariaForm::TimerTimer() {
@@ -383,8 +433,10 @@ void TZonariaForm::TimerTimer() {
     if (ZonariaOptions().ShowDaylight && MinuteOf(UtcNow()) != shadedMinute_)
         MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
     UpdateCityHint();
-    const TZonariaOptions& o = ZonariaOptions();
-    TrayIcon->SetHint(TrayHintText(o.MVTFormat, UtcNow(), o.StatusTimeFormat, LocalNow()));
+    // Nobody sees the tooltip, nor needs the desktop asked about its notification area, while
+    // there is no icon: both wait for the icon to be switched on.
+    if (!TrayIcon->Enabled()) return;
+    UpdateTrayHint();
     TrayIcon->CheckNotificationArea(TrayAvailable && TrayAvailable());
 }
 
@@ -436,6 +488,7 @@ void TZonariaForm::AppMinimize() {
     // brought back.
     if (!TrayAvailable || !TrayAvailable()) return;
     inTray_ = true;
+    UpdateTrayHint();
     TrayIcon->SetEnabled(true);
     hide();
 }
@@ -468,7 +521,11 @@ void TZonariaForm::changeEvent(QEvent* event) {
     }
 }
 
-void TZonariaForm::SettingsChanged() { SetThreadLocale(kEnglishLocaleId); }
+void TZonariaForm::SettingsChanged() {
+    SetThreadLocale(kEnglishLocaleId);
+    // System colours may have changed under the strip's boxes and the logo area.
+    if (MapImage) MapImage->update();
+}
 
 bool TZonariaForm::event(QEvent* event) {
     const bool handled = QWidget::event(event);

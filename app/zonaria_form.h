@@ -2,8 +2,10 @@
 // one-second clock tick, city picking with its hint, and minimising to the notification area.
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QPixmap>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -31,6 +33,10 @@ class TMapFocus;
 class TIniStore;
 class TMapPanel;
 class TTrayIcon;
+
+// How the strip's two texts are placed in their areas. A line wider than its area (the prompt
+// beside a large Velkaro font) breaks at a blank rather than being cut at both ends.
+constexpr int kStripTextFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextExpandTabs | Qt::TextWordWrap;
 
 // Opened by the hyperlink label under the map; chosen when the program is built.
 constexpr const char* kHomePageUrl = VELKARO_HOMEPAGE;
@@ -66,6 +72,22 @@ public:
     TFormPersist* FormStorage = nullptr;
     std::unique_ptr<TIniStore> OptionsIni;
 
+    // What one box of the strip shows. The strip is repainted box by box, and only where this
+    // differs from what was painted there last: the map, the logo and an unchanged box stay.
+    struct TStripBox {
+        QRect Rect;
+        QString Text;
+        QFont Font;
+        QColor Back;
+        QColor Fore;
+        bool operator==(const TStripBox&) const = default;
+    };
+    struct TStripBoxes {
+        TStripBox Velkaro;
+        TStripBox City;
+    };
+    TStripBoxes StripBoxes(TDateTime now) const;
+
     // The window's own state.
     std::unique_ptr<THintWindow> HintWindow;
     QImage BackBuffer;
@@ -85,11 +107,13 @@ public:
     void LayoutStatusStrip();
     void InvalidateStatusStrip();
     void UpdateCityHint();
+    void UpdateTrayHint();
     // Hides the hint and clears HoverCity: the window went out of the user's sight or focus.
     void ForgetCityHint();
     void TimerTimer();
 
-    void MapImagePaint();
+    // Composes the parts of the back buffer that meet the region and copies those to the panel.
+    void MapImagePaint(const QRegion& exposed);
     void MapImageMouseMove(int x, int y);
     void MapImageClick(int x, int y);
     void StatusTimeLabelMouseMove();
@@ -143,6 +167,15 @@ private:
     qreal logoRatio_ = 1;
     bool inTray_ = false;
     bool painted_ = false;
+    bool bufferIsNew_ = false;
+    // The boxes as they are on the screen now.
+    TStripBoxes shown_;
+    struct TMeasuredWidth {
+        QFont Font;
+        int Format = 0;
+        int Width = -1;
+    };
+    mutable TMeasuredWidth velkaroWidth_;
 };
 
 }  // namespace velkaro

@@ -1,6 +1,6 @@
 // The registry as the settings store sees it: a hierarchy of keys holding typed values.
 // This is the platform seam; on Linux the current user's hive is a text file (reg_file_hive.h),
-// and an implementation over the real registry functions can sit beside it.
+// on Windows it is the real registry (registry_hive_win32.cpp).
 // Key and value names are compared without regard to case; paths use '\' between key names.
 #pragma once
 
@@ -74,9 +74,10 @@ std::string RegFoldName(const std::string& name);
 bool RegSameName(const std::string& a, const std::string& b);
 
 // The current user's hive, shared by everything in the process while anything holds it;
-// it is flushed when the last holder lets go. On Linux: the file RegistryFilePath().
+// it is flushed when the last holder lets go. On Linux: the file RegistryFilePath(); on Windows
+// the registry itself.
 std::shared_ptr<TRegistryHive> UserRegistry();
-// $XDG_CONFIG_HOME/Zonaria/registry.reg, or ~/.config/Zonaria/registry.reg.
+// Linux only: $XDG_CONFIG_HOME/Zonaria/registry.reg, or ~/.config/Zonaria/registry.reg.
 std::string RegistryFilePath();
 
 // Messages about the settings file that the user must hear of once (a damaged file that was put

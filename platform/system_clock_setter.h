@@ -18,10 +18,12 @@ public:
     virtual bool SetSystemTimeUtc(const TPlatformTime& utc) = 0;
 };
 
-// A UTC time as seconds and nanoseconds since 1970. False when the fields name no time.
+// Linux only: a UTC time as seconds and nanoseconds since 1970. False when the fields name no
+// time.
 bool UtcTimeToTimespec(const TPlatformTime& utc, timespec& out);
 
 // Linux: the right is CAP_SYS_TIME in the effective set; the clock is CLOCK_REALTIME.
+// Windows: the right is SeSystemtimePrivilege in the process token; the clock is set in UTC.
 class TSystemClockSetter : public TClockSetter {
 public:
     bool SetTimePrivilege(bool enable) override;

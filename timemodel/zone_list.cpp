@@ -2,8 +2,6 @@
 // and the per-zone conversions.
 #include "timemodel/zone_list.h"
 
-#include <unistd.h>
-
 #include <climits>
 #include <cstdint>
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include <sstream>
 
 #include "platform/error.h"
+#include "platform/program_path.h"
 
 namespace velkaro {
 
@@ -230,11 +229,8 @@ const TZone& ZoneOfCity(const TCity& city) {
 }
 
 std::string ProgramDirectory() {
-    char buf[4096];
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return "./";
-    std::string path(buf, static_cast<size_t>(n));
-    const auto slash = path.rfind('/');
+    const std::string path = ExecutablePath();
+    const auto slash = path.find_last_of("/\\");
     return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
 }
 

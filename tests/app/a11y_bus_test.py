@@ -176,6 +176,7 @@ def main():
     signal.signal(signal.SIGALRM, on_alarm)
     signal.alarm(DEADLINE_S)
     procs = Processes()
+    passed = False
     tmp = tempfile.mkdtemp(prefix="velkaro-a11y-")
     log = open(os.path.join(tmp, "program.log"), "wb")
     try:
@@ -203,7 +204,12 @@ def main():
 
         # The bus is up once the registry answers.
         wait_for("the accessibility bus", lambda: pyatspi.Registry.getDesktop(0) is not None)
-        procs.start([program], dict(env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb"), log=log)
+        program_env = dict(env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+        # In the sanitizer build: the X keyboard library hands strndup a length beyond its
+        # string's buffer (the string ends in time), which strict string checks report; not ours.
+        if "ASAN_OPTIONS" in env:
+            program_env["ASAN_OPTIONS"] = env["ASAN_OPTIONS"] + ":strict_string_checks=0"
+        procs.start([program], program_env, log=log)
 
         def main_window():
             desktop = pyatspi.Registry.getDesktop(0)
@@ -271,6 +277,7 @@ def main():
             print("=== Time Converter ===")
             print(dump(wait_for("the converter", converter), pyatspi, limit=40))
         print("PASS")
+        passed = True
         return 0
     finally:
         signal.alarm(0)
@@ -278,7 +285,7 @@ def main():
         log.close()
         with open(os.path.join(tmp, "program.log"), "rb") as f:
             output = f.read().decode(errors="replace").strip()
-        if output and want_dump:
+        if output and (want_dump or not passed):
             print("--- program output ---\n" + output)
         shutil.rmtree(tmp, ignore_errors=True)
 

@@ -40,6 +40,17 @@ public slots:
     void Open(const QUrl& url) { Opened = url; }
 };
 
+// Counts the hide, show and paint events of the object it watches.
+class TEventCounter : public QObject {
+public:
+    int Count = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        const auto t = e->type();
+        if (t == QEvent::Hide || t == QEvent::Show || t == QEvent::Paint || t == QEvent::UpdateRequest) ++Count;
+        return false;
+    }
+};
+
 const std::string kDataDir = std::string(VELKARO_BIN_DIR) + "/";
 
 class ZonariaFormTest : public ::testing::Test {
@@ -248,8 +259,17 @@ TEST_F(ZonariaFormTest, PointingAtACityShowsItsHint) {
 TEST_F(ZonariaFormTest, ButtonsHideTheHintAndTheTickBringsItBack) {
     TZonariaForm& f = StartShown();
     const TCity& city = LonelyCity();
+    ZonariaOptions().HintTimeFormat = "'same text'";
     f.MapImageMouseMove(city.X + 2, city.Y);
     ASSERT_TRUE(f.HintWindow->isVisible());
+    // A tick that brings no new text leaves the showing hint alone: not hidden, not repainted.
+    Settle();
+    TEventCounter events;
+    f.HintWindow->installEventFilter(&events);
+    f.TimerTimer();
+    Settle();
+    EXPECT_EQ(events.Count, 0);
+    f.HintWindow->removeEventFilter(&events);
     QEvent enter(QEvent::Enter);
     QCoreApplication::sendEvent(f.btnConfigure, &enter);
     EXPECT_FALSE(f.HintWindow->isVisible());
@@ -338,22 +358,45 @@ TEST_F(ZonariaFormTest, VelkaroBoxWidensWithItsFontSize) {
     EXPECT_EQ(f.LinkPanel->height(), f.height() - 248 - 21);
 }
 
-TEST_F(ZonariaFormTest, TickRepaintsTheStripAndSetsTheIconHint) {
+TEST_F(ZonariaFormTest, TickRepaintsOnlyTheStripBoxesThatChanged) {
     TZonariaForm& f = StartShown();
-    ZonariaOptions().MVTFormat = 3;
-    ZonariaOptions().StatusColor = 0x0000FF;  // red city area from the next repaint on
-    Settle();
-    const int y = f.MapImage->height() - 1;
-    EXPECT_EQ(f.BackBuffer.pixelColor(300, y), QColor(0, 0, 0));
-
+    ZonariaOptions().MVTFormat = 3;  // minutes only: the Velkaro box changes once a minute
     f.TimerTimer();
-    Settle();  // the loop paints what the tick invalidated
-    EXPECT_EQ(f.BackBuffer.pixelColor(300, y), QColor(255, 0, 0));
-
-    const std::string hint = f.TrayIcon->Hint();
-    ASSERT_GE(hint.size(), 14u);
-    EXPECT_EQ(hint[0], '@');
-    EXPECT_EQ(hint.substr(10, 4), "    ") << hint;  // "@1234 d123" then four blanks
+    Settle();
+    QRegion painted;
+    const auto paint = f.MapImage->OnPaint;
+    f.MapImage->OnPaint = [&](QPaintEvent* e) {
+        painted += e->region();
+        paint(e);
+    };
+    const auto boxes = [&] { return f.StripBoxes(UtcNow()); };
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        bool velkaro, city;  // the boxes that must be repainted
+    } cases[] = {
+        {"nothing", [] {}, false, false},
+        {"Velkaro font colour", [] { ZonariaOptions().MVTFontColor = 0x00FF00; }, true, false},
+        {"city box colour", [] { ZonariaOptions().StatusColor = 0x0000FF; }, false, true},
+        {"selected city", [&] { f.SelectedCity = &LonelyCity(); }, false, true},
+    };
+    for (const Case& c : cases) {
+        const QString before = boxes().Velkaro.Text;
+        c.change();
+        painted = QRegion();
+        f.TimerTimer();
+        Settle();
+        const auto now = boxes();
+        EXPECT_TRUE((painted - QRegion(now.Velkaro.Rect) - now.City.Rect).isEmpty())
+            << c.what << ": the map, the logo or more was repainted";
+        // A minute that turned meanwhile repaints the Velkaro box for its own reason.
+        if (now.Velkaro.Text == before) {
+            EXPECT_EQ((QRegion(now.Velkaro.Rect) - painted).isEmpty(), c.velkaro) << c.what;
+        }
+        EXPECT_EQ((QRegion(now.City.Rect) - painted).isEmpty(), c.city) << c.what;
+    }
+    // What was repainted is what the options say: a red city box.
+    EXPECT_EQ(f.BackBuffer.pixelColor(300, f.MapImage->height() - 1), QColor(255, 0, 0));
 }
 
 TEST_F(ZonariaFormTest, BoxColourNoneIsTheWindowColourAndClearsEveryTick) {
@@ -372,10 +415,18 @@ TEST_F(ZonariaFormTest, BoxColourNoneIsTheWindowColourAndClearsEveryTick) {
 TEST_F(ZonariaFormTest, MinimisingGoesToTheNotificationAreaAndShowComesBack) {
     TZonariaForm& f = StartShown();
     f.TrayAvailable = [] { return true; };
+    ZonariaOptions().MVTFormat = 3;
+    f.TimerTimer();
+    EXPECT_EQ(f.TrayIcon->Hint(), "");  // no icon, no tooltip to keep
     f.showMinimized();
     Settle();
     EXPECT_TRUE(f.TrayIcon->Enabled());
     EXPECT_FALSE(f.isVisible());
+    // The icon comes with its tooltip: "@1234 d123", four blanks, the local time.
+    const std::string hint = f.TrayIcon->Hint();
+    ASSERT_GE(hint.size(), 14u);
+    EXPECT_EQ(hint[0], '@');
+    EXPECT_EQ(hint.substr(10, 4), "    ") << hint;
 
     f.Show1->trigger();
     Settle();

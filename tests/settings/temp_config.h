@@ -1,47 +1,28 @@
-// Points XDG_CONFIG_HOME at a fresh temporary folder for one test and removes it afterwards.
+// Gives one test a fresh, private user hive and removes it afterwards: on Linux it points
+// XDG_CONFIG_HOME at a temporary folder, on Windows it redirects HKEY_CURRENT_USER and
+// HKEY_LOCAL_MACHINE to a scratch key (temp_config_posix.cpp, temp_config_win32.cpp).
 #pragma once
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/reg_file.h"
-#include "platform/registry_hive.h"
 
 namespace velkaro {
 
 class TTempConfig {
 public:
-    TTempConfig() {
-        char tmpl[] = "/tmp/velkaro-settings-XXXXXX";
-        FDir = mkdtemp(tmpl) ? tmpl : "";
-        const char* old = getenv("XDG_CONFIG_HOME");
-        FHadOld = old != nullptr;
-        if (old) FOld = old;
-        setenv("XDG_CONFIG_HOME", FDir.c_str(), 1);
-        TakeRegistryWarnings();
-    }
-    ~TTempConfig() {
-        if (FHadOld) setenv("XDG_CONFIG_HOME", FOld.c_str(), 1);
-        else unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(FDir);
-    }
-    std::string File() const { return FDir + "/Zonaria/registry.reg"; }
-    std::string Text() const {
-        std::ifstream in(File(), std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    // The hive as the file holds it now.
-    TRegTree Tree() const {
-        TRegTree tree;
-        TRegParseError error;
-        ParseRegFile(Text(), tree, error);
-        return tree;
-    }
+    TTempConfig();
+    ~TTempConfig();
+    TTempConfig(const TTempConfig&) = delete;
+    TTempConfig& operator=(const TTempConfig&) = delete;
+
+    // The settings file inside the temporary folder (written only where the hive is a file).
+    std::string File() const;
+    // The hive as it is stored now, and as text in the settings file's format.
+    TRegTree Tree() const;
+    std::string Text() const;
+    // Whether a write reaches the stored hive only when flushed (the file hive), not at once.
+    static bool WritesWaitForFlush();
 
 private:
     std::string FDir, FOld;
