@@ -236,9 +236,9 @@ std::string ProgramDirectory() {
 
 std::vector<std::string> DataDirectories() {
     const std::string here = ProgramDirectory();
-    std::string installed = (std::filesystem::path(here) / "../share/velkaro/").lexically_normal().string();
-    if (installed.empty() || installed.back() != '/') installed += '/';
-    return {here, installed};
+    // A path with an empty last part ends in the system's own separator.
+    const std::filesystem::path installed = (std::filesystem::path(here) / ".." / "share" / "velkaro").lexically_normal();
+    return {here, (installed / "").string()};
 }
 
 std::string FindDataDirectory(const std::vector<std::string>& dirs) {
