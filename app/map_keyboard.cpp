@@ -1,8 +1,9 @@
 #include "app/map_keyboard.h"
 
-#include <cctype>
 #include <cmath>
 #include <numbers>
+
+#include "timemodel/city_match.h"
 
 namespace velkaro {
 
@@ -36,12 +37,10 @@ int NearestCityInDirection(const TCityList& cities, int from, TMapDirection dire
     return best;
 }
 
+// Case and accents do not matter, as in "Find city"; and nothing here reads the C library's
+// locale, which Qt sets from the user's environment.
 bool NameStartsWith(const std::string& name, const std::string& prefix) {
-    if (prefix.size() > name.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(name[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    return true;
+    return FoldName(name).starts_with(FoldName(prefix));
 }
 
 int TTypeAhead::Type(const TCityList& cities, int current, char ch, int64_t nowMs) {
@@ -54,8 +53,7 @@ int TTypeAhead::Type(const TCityList& cities, int current, char ch, int64_t nowM
     // One letter typed again and again steps on through the cities starting with it.
     bool repeated = typed_.size() > 1;
     for (char c : typed_)
-        if (std::tolower(static_cast<unsigned char>(c)) != std::tolower(static_cast<unsigned char>(typed_[0])))
-            repeated = false;
+        if (FoldName(std::string(1, c)) != FoldName(typed_.substr(0, 1))) repeated = false;
     const std::string prefix = repeated ? typed_.substr(0, 1) : typed_;
     const bool fresh = typed_.size() == 1 || repeated;
 

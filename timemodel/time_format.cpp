@@ -21,12 +21,16 @@ std::string Padded(int value, int digits) {
 
 std::string Pad2(int v) { return Padded(v, 2); }
 
+// ASCII only: the locale's texts are ours, and the C library's case rules follow the user's
+// environment (a Turkish one lowers "I" to a dotless i).
 std::string Upper(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (auto& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return s;
 }
 std::string Lower(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (auto& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return s;
 }
 

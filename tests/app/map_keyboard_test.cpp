@@ -71,7 +71,8 @@ TEST(MapKeyboard, ArrowsGoToTheNearestCityInTheirCone) {
 
 TEST(MapKeyboard, TypeAheadFindsPrefixesWithinASecondAndCyclesOnARepeatedLetter) {
     const TCityList cities = MakeCities({{"Shanghai", 0, 0}, {"Sao Paulo", 0, 0}, {"Seoul", 0, 0},
-                                         {"Santiago", 0, 0}, {"Tokyo", 0, 0}, {"San Jose", 0, 0}});
+                                         {"Santiago", 0, 0}, {"Tokyo", 0, 0}, {"San Jose", 0, 0},
+                                         {"Z\xFCrich", 0, 0}});
     struct Step {
         char ch;
         int64_t at;
@@ -84,6 +85,7 @@ TEST(MapKeyboard, TypeAheadFindsPrefixesWithinASecondAndCyclesOnARepeatedLetter)
     } cases[] = {
         {"prefix grows", -1, {{'s', 0, 0}, {'a', 300, 1}, {'n', 600, 3}, {' ', 900, 5}}},
         {"case ignored", -1, {{'S', 0, 0}, {'E', 100, 2}}},
+        {"accents ignored", -1, {{'z', 0, 6}, {'u', 100, 6}, {'r', 200, 6}}},
         {"a pause starts over", -1, {{'s', 0, 0}, {'a', 1500, -1}}},
         {"repeated letter steps on and wraps", 3, {{'s', 0, 5}, {'s', 100, 0}, {'s', 200, 1}}},
         {"no match", 0, {{'x', 0, -1}}},
