@@ -1,7 +1,7 @@
 // The keyboard and screen-reader path of the main window: navigation rules on a small made-up
 // map, then the real window on the offscreen platform (focus, arrows, type-ahead, Enter,
 // Escape, "Find city"), and the accessible tree of every window.
-#include "app/map_keyboard.h"
+#include "map/map_keyboard.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +13,12 @@
 #include <functional>
 #include <set>
 
-#include "app/find_city_popup.h"
-#include "app/hint_window.h"
+#include "map/find_city_popup.h"
+#include "map/hint_window.h"
 #include "app/map_accessible.h"
 #include "app/map_focus.h"
-#include "app/map_logic.h"
-#include "app/map_panel.h"
+#include "map/map_logic.h"
+#include "map/map_panel.h"
 #include "app/zonaria_form.h"
 #include "settings/options.h"
 #include "timemodel/time_format.h"

@@ -16,9 +16,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/hint_window.h"
-#include "app/map_logic.h"
-#include "app/map_panel.h"
+#include "map/hint_window.h"
+#include "map/map_logic.h"
+#include "map/map_panel.h"
 #include "settings/ini_store.h"
 #include "settings/options.h"
 #include "shell/tray_icon.h"

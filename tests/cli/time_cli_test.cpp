@@ -1,4 +1,4 @@
-#include "app/time_cli.h"
+#include "cli/time_cli.h"
 
 #include <gtest/gtest.h>
 
