@@ -5,7 +5,9 @@
 #include <cmath>
 
 #include "map/map_projection.h"
+#include "places/place_index.h"
 #include "settings/ini_store.h"
+#include "timemodel/city_match.h"
 
 namespace velkaro {
 
@@ -59,6 +61,34 @@ std::string CleanLabel(const std::string& label) {
     return out;
 }
 
+std::string EightBitName(std::string_view utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        // One character at a time through the 8-bit conversion, which keeps what it cannot map.
+        size_t len = 1;
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c >= 0xC0) len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+        len = std::min(len, utf8.size() - i);
+        const std::string_view ch = utf8.substr(i, len);
+        std::string one = Latin1FromUtf8(ch);
+        if (c >= 0x80 && one == ch) {
+            // No 8-bit form: a Latin letter keeps its base letter, upper case when it was.
+            const std::string folded = FoldUtf8Name(ch);
+            const bool latin = folded != ch && !folded.empty() && folded[0] >= 'a' && folded[0] <= 'z';
+            const char32_t cp = len == 2 ? (char32_t(c & 0x1F) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu) : 0;
+            // Latin Extended-A pairs capital and small letters; the pairs start on an odd code
+            // point from U+0139 to U+0148 and from U+0179 on, on an even one elsewhere.
+            const bool oddPairs = (cp >= 0x139 && cp <= 0x148) || cp >= 0x179;
+            const bool upper = cp >= 0x100 && cp < 0x180 && (cp == 0x178 || (cp % 2 == 1) == oddPairs);
+            one = latin ? folded : "?";
+            if (latin && upper) one[0] = char(one[0] - 'a' + 'A');
+        }
+        out += one;
+        i += len;
+    }
+    return out;
+}
+
 int ZoneIndexOf(const TZoneList& zones, const std::string& name) {
     for (size_t i = 0; i < zones.size(); ++i)
         if (zones[i]->Name == name) return int(i);
@@ -67,7 +97,7 @@ int ZoneIndexOf(const TZoneList& zones, const std::string& name) {
 
 TCity CityOfPlace(const TMyPlace& place, const TZoneList& zones) {
     TCity city("");
-    city.Name = place.Label;
+    city.Name = EightBitName(place.Label);
     city.ZoneIndex = ZoneIndexOf(zones, place.Zone);
     double x = 0, y = 0;
     LatLonMapPoint({place.Lat, place.Lon}, x, y);

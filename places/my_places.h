@@ -7,6 +7,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "timemodel/zone_list.h"
@@ -29,8 +30,13 @@ struct TMyPlace {
 // kMaxLabelBytes bytes (cut on a character boundary); empty when nothing is left.
 std::string CleanLabel(const std::string& label);
 
+// The 8-bit form the map's city records use: Latin-1 and Windows-1252 letters as they are,
+// other Latin letters as their base letter ("Łódź" -> "Lodz"), anything else as "?".
+std::string EightBitName(std::string_view utf8);
+
 // The map's city record for a place: its label, the position of its zone in zones (-1 when the
-// list has no such zone) and its map point in the city list's convention.
+// list has no such zone) and its map point in the city list's convention. Its name is the
+// label in the 8-bit form.
 TCity CityOfPlace(const TMyPlace& place, const TZoneList& zones);
 int ZoneIndexOf(const TZoneList& zones, const std::string& name);
 

@@ -24,7 +24,7 @@ bool NearDot(const TCity& city, double lat, double lon) {
 
 }  // namespace
 
-std::vector<TFoundPlace> FindPlaces(std::string_view query, const TCityList& cities, const std::vector<TMyPlace>& mine,
+std::vector<TFoundPlace> FindPlaces(std::string_view query, TCitySpan cities, const std::vector<TMyPlace>& mine,
                                     const TPlaceIndex* index, size_t limit) {
     const std::string q = FoldUtf8Name(query);
     std::vector<TFoundPlace> found;
@@ -45,12 +45,16 @@ std::vector<TFoundPlace> FindPlaces(std::string_view query, const TCityList& cit
         if (found.size() >= limit) break;
         const std::string name = FoldUtf8Name(index->Name(hit.Place));
         const double lat = index->Lat(hit.Place), lon = index->Lon(hit.Place);
-        const bool listed = std::any_of(found.begin(), found.begin() + std::ptrdiff_t(known), [&](const TFoundPlace& f) {
+        const auto listed = std::find_if(found.begin(), found.begin() + std::ptrdiff_t(known), [&](const TFoundPlace& f) {
             if (f.Kind == TFoundPlace::fkCity) return FoldName(cities[f.Index]->Name) == name && NearDot(*cities[f.Index], lat, lon);
             const TMyPlace& p = mine[f.Index];
             return std::abs(p.Lat - lat) < 0.01 && std::abs(p.Lon - lon) < 0.01 && FoldUtf8Name(p.Name) == name;
         });
-        if (!listed) found.push_back({TFoundPlace::fkPlace, hit.Place, hit.Match});
+        if (listed != found.begin() + std::ptrdiff_t(known)) {
+            if (listed->Twin < 0) listed->Twin = hit.Place;
+            continue;
+        }
+        found.push_back({TFoundPlace::fkPlace, hit.Place, hit.Match});
     }
     return found;
 }

@@ -83,6 +83,17 @@ TEST(CleanLabel, ControlsBlanksAndLength) {
     EXPECT_EQ(CleanLabel(std::string(79, 'x') + "\xC3\xA9" + "z"), std::string(79, 'x'));
 }
 
+TEST(EightBitName, KeepsWhatItCanAndBaseLettersTheRest) {
+    struct Case { const char* utf8; const char* eight; } cases[] = {
+        {"Z\xC3\xBCrich", "Z\xFCrich"},
+        {"\xC5\x81\xC3\xB3" "d\xC5\xBA", "L\xF3" "dz"},          // Łódź
+        {"\xC5\xA0" "ibenik", "\x8A" "ibenik"},                    // Š has a Windows-1252 form
+        {"\xC4\x8C" "a\xC4\x8D" "ak \xC4\xBD" "ubov\xC5\xBB\xC5\xBC", "Cacak LubovZz"},
+        {"\xE6\x9D\xB1\xE4\xBA\xAC", "??"},                       // no Latin letter
+    };
+    for (const auto& c : cases) EXPECT_EQ(EightBitName(c.utf8), c.eight) << c.utf8;
+}
+
 TEST(CityOfPlace, ZoneAndMapPoint) {
     TZoneList zones;
     zones.push_back(std::make_unique<TZone>("America/Sao_Paulo,-180,-180"));
