@@ -13,12 +13,16 @@
 #include "tools/time_calc_form.h"
 #include "tools/time_conf_form.h"
 #include "tools/time_conv_form.h"
+#include "tools/my_places_page.h"
+#include "app/map_focus.h"
+#include "map/find_city_popup.h"
+#include <QLineEdit>
 
 namespace {
 
 // "configure" or "configure:N" (its page N), "sync", "convert", "calculate": a dialog for the
-// screenshot script.
-std::unique_ptr<QDialog> ScreenshotDialog(const QString& name) {
+// screenshot script. ("find:TEXT" is Find city, which the window owns.)
+std::unique_ptr<QDialog> ScreenshotDialog(const QString& name, velkaro::TZonariaForm& form) {
     using namespace velkaro;
     const QStringList parts = name.split(QLatin1Char(':'));
     if (parts[0] == QLatin1String("sync")) return std::make_unique<TTimeSyncForm>();
@@ -27,6 +31,7 @@ std::unique_ptr<QDialog> ScreenshotDialog(const QString& name) {
     if (parts[0] != QLatin1String("configure")) return nullptr;
     auto conf = std::make_unique<TTimeConfForm>();
     conf->LoadFromOptions(ZonariaOptions());
+    conf->AddPage(new TMyPlacesPage(form.MyPlaces), QStringLiteral("My places"));
     if (parts.size() > 1)
         if (auto* pages = conf->findChild<QTabWidget*>()) pages->setCurrentIndex(parts[1].toInt());
     return conf;
@@ -69,13 +74,22 @@ int main(int argc, char** argv) {
     if (!shot.isEmpty()) {
         form.OnFirstPaint = [&form, &started, &dialog, shot, dialogName] {
             std::fprintf(stderr, "first paint after %lld ms\n", static_cast<long long>(started.elapsed()));
-            if (!dialogName.isEmpty()) {
-                dialog = ScreenshotDialog(dialogName);
+            QWidget* find = nullptr;
+            if (dialogName.startsWith(QLatin1String("find:"))) {
+                // Find city with the text typed, once the towns have been read.
+                form.MapFocus->FindCity();
+                find = form.MapFocus->FindCityPopup();
+                form.PlaceIndex();
+                QObject::connect(&form, &TZonariaForm::PlaceIndexReady, find, [&form, dialogName] {
+                    form.MapFocus->FindCityPopup()->CityEdit->setText(dialogName.mid(5));
+                });
+            } else if (!dialogName.isEmpty()) {
+                dialog = ScreenshotDialog(dialogName, form);
                 if (dialog) dialog->show();
                 else std::fprintf(stderr, "no dialog %s\n", qPrintable(dialogName));
             }
-            QTimer::singleShot(500, &form, [&form, &dialog, shot] {
-                QWidget* window = dialog ? static_cast<QWidget*>(dialog.get()) : &form;
+            QTimer::singleShot(find ? 3000 : 500, &form, [&form, &dialog, shot, find] {
+                QWidget* window = find ? find : dialog ? static_cast<QWidget*>(dialog.get()) : &form;
                 if (!window->grab().save(shot, "PNG")) std::fprintf(stderr, "cannot write %s\n", qPrintable(shot));
                 dialog.reset();
                 form.close();

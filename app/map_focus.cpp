@@ -192,10 +192,23 @@ void TMapFocus::FindCity() {
     if (!form_->ListsLoaded) return;
     if (!popup_) {
         popup_ = new TFindCityPopup;
+        popup_->Cities = [this] { return TCitySpan(CityList).first(std::min(form_->ShippedCities, CityList.size())); };
+        popup_->Mine = [this]() -> const std::vector<TMyPlace>& { return form_->MyPlaces.Items(); };
+        popup_->Index = [this] { return form_->PlaceIndex(); };
+        connect(form_, &TZonariaForm::PlaceIndexReady, popup_, &TFindCityPopup::Refresh);
         connect(popup_, &TFindCityPopup::Chosen, this, [this](int i) {
             form_->MapImage->setFocus(Qt::OtherFocusReason);
             SetFocusIndex(i);
             Select(i);
+        });
+        connect(popup_, &TFindCityPopup::PlaceChosen, this, [this](uint32_t place) {
+            form_->MapImage->setFocus(Qt::OtherFocusReason);
+            form_->ShowFoundPlace(place);
+        });
+        connect(popup_, &TFindCityPopup::AddPlace, this, [this](uint32_t place) {
+            form_->MapImage->setFocus(Qt::OtherFocusReason);
+            form_->AddPlaceFromIndex(place);
+            if (const int i = IndexOf(form_->SelectedCity); i >= 0) SetFocusIndex(i);
         });
     }
     popup_->Open(form_->MapImage);

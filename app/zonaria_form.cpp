@@ -21,6 +21,7 @@
 #include "app/map_focus.h"
 #include "map/map_logic.h"
 #include "map/map_panel.h"
+#include "places/place_index.h"
 #include "platform/locale.h"
 #include "platform/registry_hive.h"
 #include "settings/form_persist.h"
@@ -29,6 +30,7 @@
 #include "sync/time_sync_form.h"
 #include "timemodel/time_format.h"
 #include "tools/about_form.h"
+#include "tools/my_places_page.h"
 #include "tools/time_calc_form.h"
 #include "tools/time_conf_form.h"
 #include "tools/time_conv_form.h"
@@ -135,6 +137,10 @@ void TZonariaForm::CreateTrayMenu() {
     miTimeSynchronizer = TrayMenu->addAction(QStringLiteral("Time Synchronizer"));
     miFindCity = TrayMenu->addAction(QStringLiteral("Find city"));
     TrayMenu->addSeparator();
+    miMyPlaces = TrayMenu->addMenu(QStringLiteral("My places"));
+    // Filled as it opens, so each place shows its time of that moment.
+    connect(miMyPlaces, &QMenu::aboutToShow, this, &TZonariaForm::FillMyPlacesMenu);
+    TrayMenu->addSeparator();
     Exit1 = TrayMenu->addAction(QStringLiteral("&Exit"));
     connect(Show1, &QAction::triggered, this, &TZonariaForm::Show1Click);
     connect(miTimeCalculator, &QAction::triggered, this, &TZonariaForm::btnTimeCalcClick);
@@ -172,9 +178,16 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
 
     ListsLoaded = false;
     try {
-        const TLoadReport report = LoadLists(dataDir.empty() ? FindDataDirectory() : dataDir);
+        dataDir_ = dataDir.empty() ? FindDataDirectory() : dataDir;
+        const TLoadReport report = LoadLists(dataDir_);
         ListsLoaded = true;
         if (!report.Warnings.empty()) ShowWarningBox(report.Warnings);
+        ShippedCities = CityList.size();
+        // A damaged entry costs only itself: the others come, and it stays in the settings.
+        std::string problems;
+        for (const std::string& p : MyPlaces.Load(*OptionsIni, ZoneList)) problems += p + "\n";
+        if (!problems.empty()) ShowWarningBox(problems);
+        SyncMyPlaceCities();
     } catch (const std::exception& e) {
         ShowErrorBox(e.what());
         // A start that did not complete saves nothing: the stored placement and options are
@@ -195,6 +208,8 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
 }
 
 TZonariaForm::~TZonariaForm() {
+    // The reader of the place index posts its result to this window: it must be done first.
+    if (placeLoader_.joinable()) placeLoader_.join();
     Timer.stop();
     // The keyboard path watches the map's events, which go on while the widgets are torn down.
     delete MapFocus;
@@ -213,6 +228,7 @@ void TZonariaForm::FormDestroy() {
     BackBuffer = QImage();
     HoverCity = nullptr;
     SelectedCity = nullptr;
+    FoundCity.reset();
     ClearLists();
 }
 
@@ -308,7 +324,10 @@ void TZonariaForm::MapImagePaint(const QRegion& exposed) {
         // Clipped, so that a small part of the map (the focus ring) copies only that part.
         c.setClipRegion(region);
         const QRect map(0, 0, kMapWidth, kMapHeight);
-        if (region.intersects(map)) c.drawImage(QPoint(0, 0), MapPicture(BackBuffer.devicePixelRatio(), now));
+        if (region.intersects(map)) {
+            c.drawImage(QPoint(0, 0), MapPicture(BackBuffer.devicePixelRatio(), now));
+            PaintPlaceDots(c);
+        }
         if (region.intersects(logo)) {
             c.fillRect(logo, ResolveColor(LogoBackColor));
             ShowLogo(BackBuffer.devicePixelRatio());
@@ -354,6 +373,136 @@ const QImage& TZonariaForm::MapPicture(qreal devicePixelRatio, TDateTime utc) {
         shadedRatio_ = picture.devicePixelRatio();
     }
     return shaded_;
+}
+
+void TZonariaForm::PaintPlaceDots(QPainter& c) const {
+    // The picture carries the cities' red dots; the user's places get a dot of their own that
+    // also stays visible over a red one: gold, ringed in black. A town found but not kept is
+    // drawn hollow while it is selected.
+    c.save();
+    c.setRenderHint(QPainter::Antialiasing);
+    c.setPen(QPen(Qt::black, 1));
+    auto dot = [&](const TCity& city, const QColor& fill) {
+        c.setBrush(fill);
+        c.drawEllipse(QPointF(city.X + 2 + 0.5, city.Y + 0.5), 2.5, 2.5);
+    };
+    for (size_t i = ShippedCities; i < CityList.size(); ++i) dot(*CityList[i], QColor(255, 204, 0));
+    if (FoundCity && SelectedCity == FoundCity.get()) dot(*FoundCity, Qt::white);
+    c.restore();
+}
+
+bool TZonariaForm::IsMyPlace(const TCity* city) const {
+    for (size_t i = ShippedCities; i < CityList.size(); ++i)
+        if (CityList[i].get() == city) return true;
+    return false;
+}
+
+void TZonariaForm::SyncMyPlaceCities() {
+    // The selection follows its place through renaming and reordering; a removed place is
+    // no longer selected.
+    const TMyPlace* selected = nullptr;
+    for (size_t i = ShippedCities; i < CityList.size(); ++i)
+        if (CityList[i].get() == SelectedCity && i - ShippedCities < lastPlaces_.size()) selected = &lastPlaces_[i - ShippedCities];
+    const bool selectedWasMine = IsMyPlace(SelectedCity);
+    if (IsMyPlace(HoverCity)) ForgetCityHint();
+    const TCity* keep = selectedWasMine ? nullptr : SelectedCity;
+    const TMyPlace was = selected ? *selected : TMyPlace{};
+    CityList.resize(ShippedCities);
+    for (size_t k = 0; k < MyPlaces.size(); ++k) {
+        const TMyPlace& p = MyPlaces.Items()[k];
+        CityList.push_back(std::make_unique<TCity>(CityOfPlace(p, ZoneList)));
+        if (selected && p.Lat == was.Lat && p.Lon == was.Lon && p.Zone == was.Zone) keep = CityList.back().get();
+    }
+    lastPlaces_ = MyPlaces.Items();
+    if (SelectedCity != keep) {
+        SelectedCity = keep;
+        if (MapFocus) MapFocus->SelectionChanged();
+    }
+    InvalidateStatusStrip();
+    MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
+}
+
+void TZonariaForm::SetMyPlaces(const TMyPlaces& places) {
+    MyPlaces = places;
+    MyPlaces.Save(*OptionsIni);
+    SyncMyPlaceCities();
+    if (MapFocus && MapFocus->FindCityPopup()) MapFocus->FindCityPopup()->Refresh();
+}
+
+const TPlaceIndex* TZonariaForm::PlaceIndex() {
+    if (!placeIndexAsked_ && ListsLoaded) {
+        placeIndexAsked_ = true;
+        // Reading and folding some hundred thousand names takes a good part of a second:
+        // never on the thread that paints, and never before someone searches.
+        placeLoader_ = std::thread([this, dir = dataDir_] {
+            std::shared_ptr<const TPlaceIndex> index;
+            std::string error;
+            try {
+                index = std::make_shared<const TPlaceIndex>(TPlaceIndex::Load(dir));
+            } catch (const std::exception& e) {
+                error = e.what();
+            }
+            QMetaObject::invokeMethod(this, [this, index, error] {
+                if (!index) {
+                    ShowWarningBox(error + "\nFind city searches the map's cities and your own places only.");
+                    return;
+                }
+                placeIndex_ = index;
+                emit PlaceIndexReady();
+            }, Qt::QueuedConnection);
+        });
+    }
+    return placeIndex_.get();
+}
+
+void TZonariaForm::ShowFoundPlace(uint32_t place) {
+    const TPlaceIndex* index = placeIndex_.get();
+    if (!index || place >= index->size()) return;
+    const TMyPlace p{std::string(index->Name(place)), std::string(index->Name(place)), {}, {}, index->Lat(place),
+                     index->Lon(place), index->ZoneName(place)};
+    auto city = std::make_unique<TCity>(CityOfPlace(p, ZoneList));
+    if (city->ZoneIndex < 0) return;
+    FoundCity = std::move(city);
+    SelectedCity = FoundCity.get();
+    if (MapFocus) MapFocus->SelectionChanged();
+    InvalidateStatusStrip();
+    MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
+}
+
+void TZonariaForm::AddPlaceFromIndex(uint32_t place) {
+    const TPlaceIndex* index = placeIndex_.get();
+    if (!index || place >= index->size()) return;
+    const TMyPlace p{std::string(index->Name(place)), std::string(index->Name(place)), std::string(index->Region(place)),
+                     std::string(index->Country(place)), index->Lat(place), index->Lon(place), index->ZoneName(place)};
+    TMyPlaces next = MyPlaces;
+    if (next.size() >= TMyPlaces::kMaxPlaces) {
+        ShowWarningBox("My places holds at most " + std::to_string(TMyPlaces::kMaxPlaces) + " places.");
+        return;
+    }
+    // A place already kept is selected instead of being added twice.
+    if (next.Add(p)) SetMyPlaces(next);
+    for (size_t k = 0; k < MyPlaces.size(); ++k) {
+        const TMyPlace& q = MyPlaces.Items()[k];
+        if (q.Lat == p.Lat && q.Lon == p.Lon && q.Zone == p.Zone && q.Name == p.Name && MapFocus) {
+            MapFocus->Select(int(ShippedCities + k));
+            break;
+        }
+    }
+}
+
+void TZonariaForm::FillMyPlacesMenu() {
+    miMyPlaces->clear();
+    const TZonariaOptions& o = ZonariaOptions();
+    for (size_t k = 0; k < MyPlaces.size() && ShippedCities + k < CityList.size(); ++k) {
+        const TCity& city = *CityList[ShippedCities + k];
+        const QString text = QString::fromUtf8(MyPlaces.Items()[k].Label).replace('&', QStringLiteral("&&")) + '\t' +
+                             ToQt(CityTimeText(city, o.HintTimeFormat, UtcNow()));
+        connect(miMyPlaces->addAction(text), &QAction::triggered, this, [this, k] {
+            AppRestore();
+            if (MapFocus && ShippedCities + k < CityList.size()) MapFocus->Select(int(ShippedCities + k));
+        });
+    }
+    if (MyPlaces.size() == 0) miMyPlaces->addAction(QStringLiteral("(none yet: add them in Find city)"))->setEnabled(false);
 }
 
 void TZonariaForm::ShowLogo(qreal devicePixelRatio) {
@@ -458,11 +607,17 @@ void TZonariaForm::btnTimeCalcClick() {
 void TZonariaForm::btnConfigureClick() {
     TTimeConfForm dialog;
     dialog.LoadFromOptions(ZonariaOptions());
+    auto* places = new TMyPlacesPage(MyPlaces);
+    dialog.AddPage(places, QStringLiteral("My places"));
     // Apply has already stored the values: show them now, while the dialog stays open.
-    connect(&dialog, &TTimeConfForm::Applied, this, &TZonariaForm::OptionsApplied);
+    connect(&dialog, &TTimeConfForm::Applied, this, [this, places] {
+        OptionsApplied();
+        SetMyPlaces(places->Places());
+    });
     if (dialog.exec() == QDialog::Accepted) {
         dialog.StoreToOptions(ZonariaOptions());
         OptionsApplied();
+        SetMyPlaces(places->Places());
     }
 }
 

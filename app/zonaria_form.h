@@ -11,7 +11,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
+#include "places/my_places.h"
 #include "settings/options.h"
 #include "timemodel/zone_list.h"
 
@@ -19,6 +21,7 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QPainter;
 class QPushButton;
 
 namespace Ui {
@@ -33,6 +36,7 @@ class TMapFocus;
 class TIniStore;
 class TMapPanel;
 class TTrayIcon;
+class TPlaceIndex;
 
 // How the strip's two texts are placed in their areas. A line wider than its area (the prompt
 // beside a large Velkaro font) breaks at a blank rather than being cut at both ends.
@@ -99,6 +103,23 @@ public:
     // The keyboard path of the map and the "Find city" pop-up.
     TMapFocus* MapFocus = nullptr;
 
+    // The user's own places. They follow the shipped cities in CityList (from ShippedCities
+    // on), so the map, the keyboard, the screen reader and the tools reach them like cities.
+    TMyPlaces MyPlaces;
+    size_t ShippedCities = 0;
+    bool IsMyPlace(const TCity* city) const;
+    // Takes a new list of own places: stores it, and shows it everywhere.
+    void SetMyPlaces(const TMyPlaces& places);
+    // A town of the place index found by Find city, shown in the strip until another choice.
+    std::unique_ptr<TCity> FoundCity;
+    void ShowFoundPlace(uint32_t place);
+    // Adds a town of the place index to the user's places under its name and selects it.
+    void AddPlaceFromIndex(uint32_t place);
+    // The place index, or null until it has been read; the first call starts reading it on a
+    // thread of its own, and PlaceIndexReady follows when it is there.
+    const TPlaceIndex* PlaceIndex();
+    QMenu* miMyPlaces = nullptr;
+
     // Whether minimising may go to the notification area; the desktop's answer by default.
     std::function<bool()> TrayAvailable;
     // Called once, after the map has been painted the first time.
@@ -135,6 +156,9 @@ public:
     int VelkaroTextWidth() const;
     int StripHeightNow() const;
 
+signals:
+    void PlaceIndexReady();
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -148,6 +172,10 @@ private:
     void FormResize();
     void FormDestroy();
     void CreateTrayMenu();
+    void FillMyPlacesMenu();
+    // Rebuilds the own places' city records after the CityList's shipped cities.
+    void SyncMyPlaceCities();
+    void PaintPlaceDots(QPainter& c) const;
     void SettingsChanged();
     // After the options changed: the strip's layout, and the map when daylight was switched.
     void OptionsApplied();
@@ -159,6 +187,12 @@ private:
     void ShowLogo(qreal devicePixelRatio);
 
     std::unique_ptr<Ui::ZonariaForm> ui_;
+    std::string dataDir_;
+    std::shared_ptr<const TPlaceIndex> placeIndex_;
+    std::thread placeLoader_;
+    bool placeIndexAsked_ = false;
+    // The own places as their city records were last built from.
+    std::vector<TMyPlace> lastPlaces_;
     QImage map_;
     QImage map2x_;
     QImage shaded_;

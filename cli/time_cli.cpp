@@ -4,8 +4,11 @@
 #include <map>
 #include <optional>
 
+#include "cli/place_commands.h"
 #include "map/map_projection.h"
 #include "platform/error.h"
+#include "platform/registry_hive.h"
+#include "settings/ini_store.h"
 #include "timemodel/city_match.h"
 #include "timemodel/iso_time.h"
 #include "timemodel/solar.h"
@@ -40,11 +43,17 @@ constexpr const char* kHelp =
     "                                         few minutes\n"
     "  cities                                 name, zone, X, Y of every city, tab-separated\n"
     "  now                                    Velkaro time, then every city with its time\n"
+    "  places QUERY [--json]                  towns of the place index that fit QUERY, best first:\n"
+    "                                         name, region, country, zone, time\n"
+    "  place add QUERY [--label LABEL]        keep the town that fits QUERY best as one of your places\n"
+    "  place remove LABEL                     forget your place of that label\n"
+    "  place list [--json]                    your places in their order, with their times\n"
     "  sync [--server HOST] [--port N] [--json]\n"
     "                                         ask a daytime server for its time and show the\n"
     "                                         computer's offset from it (never sets the clock)\n"
     "\n"
-    "City names may be typed in any case, without accents, or shortened while they fit one city.\n"
+    "City names may be typed in any case, without accents, or shortened while they fit one city;\n"
+    "your places' labels count as city names.\n"
     "\n"
     "Options:\n"
     "  --data DIR   read acities.lst and azones.lst from DIR (default: the program's folder,\n"
@@ -73,7 +82,7 @@ struct Args {
 };
 
 Args ParseArgs(const std::vector<std::string>& raw) {
-    static const char* kValued[] = {"--at", "--variant", "--format", "--local", "--to", "--data", "--server", "--port"};
+    static const char* kValued[] = {"--at", "--variant", "--format", "--local", "--to", "--data", "--server", "--port", "--label"};
     Args a;
     for (size_t i = 0; i < raw.size(); ++i) {
         const std::string& s = raw[i];
@@ -170,12 +179,24 @@ std::string SunText(const TCity& city, TDateTime utc) {
            ", day length " + TwoDigits(length / 60) + ":" + TwoDigits(length % 60);
 }
 
-void Load(const Args& a, std::ostream& err) {
+// The user's settings, where their own places live (the map's own store).
+std::unique_ptr<TIniStore> UserStore() {
+    return std::make_unique<TIniStore>(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
+}
+
+std::string DataDir(const Args& a) {
     std::string dir = a.Option("--data").value_or("");
     if (dir.empty()) dir = FindDataDirectory();
     else if (dir.back() != '/') dir += '/';
-    const TLoadReport report = LoadLists(dir);
+    return dir;
+}
+
+void Load(const Args& a, std::ostream& err) {
+    const TLoadReport report = LoadLists(DataDir(a));
     if (!report.Warnings.empty()) err << report.Warnings;
+    // Only read where there are places: a command that reads leaves no settings behind.
+    if (UserRegistry()->OpenKey(rhCurrentUser, std::string("SOFTWARE\\Zonaria") + TMyPlaces::kKey, false))
+        AppendMyPlaces(*UserStore(), err);
 }
 
 int Run(const Args& a, std::ostream& out, std::ostream& err) {
@@ -249,6 +270,16 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         out << "Velkaro\t" << VelkaroTimeText(VelkaroZone(), 0, utc) << "\n";
         for (const auto& c : CityList) out << Utf8FromLatin1(c->Name) << "\t" << CityTimeText(*c, "D x", utc) << "\n";
         return 0;
+    }
+    if (cmd == "places" || cmd == "place") {
+        const TLoadReport report = LoadLists(DataDir(a));
+        if (!report.Warnings.empty()) err << report.Warnings;
+        TPlaceCommand c{a.positional, a.options.count("--json") > 0, a.Option("--label").value_or(""), DataDir(a), UtcNow()};
+        try {
+            return RunPlaceCommand(c, *UserStore(), out, err);
+        } catch (const Error& e) {
+            throw UsageError(e.what());
+        }
     }
     throw UsageError("unknown command \"" + cmd + "\" (velkaro-time --help lists them)");
 }

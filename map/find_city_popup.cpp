@@ -1,30 +1,20 @@
 #include "map/find_city_popup.h"
 
 #include <QApplication>
-#include <QCompleter>
-#include <QHBoxLayout>
+#include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStandardItemModel>
+#include <QListWidget>
+#include <QPushButton>
 
 #include "timemodel/city_match.h"
-#include "timemodel/zone_list.h"
 
 namespace velkaro {
 
 namespace {
 
-constexpr int kFoldedRole = Qt::UserRole + 1;
-constexpr int kIndexRole = Qt::UserRole + 2;
-
-// Matches the typed text, folded the same way, against the folded names while the list
-// shows the names as they are.
-class TCityCompleter : public QCompleter {
-public:
-    using QCompleter::QCompleter;
-    QStringList splitPath(const QString& path) const override { return {FoldForMatch(path)}; }
-    QString pathFromIndex(const QModelIndex& index) const override { return index.data(Qt::DisplayRole).toString(); }
-};
+QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 }  // namespace
 
@@ -40,39 +30,47 @@ TFindCityPopup::TFindCityPopup() {
     CityEdit->setObjectName(QStringLiteral("CityEdit"));
     CityEdit->setMinimumWidth(180);
     FindLabel->setBuddy(CityEdit);
-    auto* layout = new QHBoxLayout(this);
+    ResultList = new QListWidget(this);
+    ResultList->setObjectName(QStringLiteral("ResultList"));
+    ResultList->setAccessibleName(QStringLiteral("Places found"));
+    ResultList->setMinimumSize(320, 180);
+    AddButton = new QPushButton(QStringLiteral("&Add to my places"), this);
+    AddButton->setObjectName(QStringLiteral("AddButton"));
+    AddButton->setAutoDefault(false);
+    StatusLabel = new QLabel(this);
+    auto* layout = new QGridLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
-    layout->addWidget(FindLabel);
-    layout->addWidget(CityEdit);
+    layout->addWidget(FindLabel, 0, 0);
+    layout->addWidget(CityEdit, 0, 1);
+    layout->addWidget(ResultList, 1, 0, 1, 2);
+    layout->addWidget(StatusLabel, 2, 0, 1, 2);
+    layout->addWidget(AddButton, 3, 1, Qt::AlignRight);
+    // The arrows in the edit walk the results, so the keyboard never has to leave the edit.
+    CityEdit->installEventFilter(this);
 
-    model_ = new QStandardItemModel(this);
-    for (int i = 0; i < int(CityList.size()); ++i) {
-        auto* item = new QStandardItem(QString::fromLatin1(CityList[i]->Name));
-        item->setData(FoldForMatch(item->text()), kFoldedRole);
-        item->setData(i, kIndexRole);
-        item->setEditable(false);
-        model_->appendRow(item);
-    }
-    Completer = new TCityCompleter(model_, this);
-    Completer->setCompletionRole(kFoldedRole);
-    Completer->setFilterMode(Qt::MatchContains);
-    Completer->setCaseSensitivity(Qt::CaseInsensitive);
-    Completer->setMaxVisibleItems(12);
-    CityEdit->setCompleter(Completer);
-
-    connect(Completer, qOverload<const QModelIndex&>(&QCompleter::activated), this,
-            [this](const QModelIndex& index) { Choose(index.data(kIndexRole).toInt()); });
+    connect(CityEdit, &QLineEdit::textChanged, this, &TFindCityPopup::Search);
     connect(CityEdit, &QLineEdit::returnPressed, this, [this] {
         if (!ChooseTyped()) QApplication::beep();
     });
+    connect(ResultList, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { Choose(ResultList->row(item)); });
+    connect(ResultList, &QListWidget::currentRowChanged, this, &TFindCityPopup::UpdateAddButton);
+    connect(AddButton, &QPushButton::clicked, this, [this] {
+        const int row = ResultList->currentRow();
+        if (row < 0 || row >= int(found_.size()) || found_[row].Kind != TFoundPlace::fkPlace) return;
+        const uint32_t place = found_[row].Index;
+        accept();
+        emit AddPlace(place);
+    });
+    UpdateAddButton();
 }
 
 void TFindCityPopup::Open(QWidget* over) {
     CityEdit->clear();
+    Search();
     // Like the tool dialogs it has no owner window, and it comes up over the map.
     if (QWidget* p = over) {
         adjustSize();
-        move(p->mapToGlobal(QPoint((p->width() - width()) / 2, p->height() / 3)));
+        move(p->mapToGlobal(QPoint((p->width() - width()) / 2, p->height() / 6)));
     }
     show();
     raise();
@@ -80,30 +78,74 @@ void TFindCityPopup::Open(QWidget* over) {
     CityEdit->setFocus(Qt::OtherFocusReason);
 }
 
-bool TFindCityPopup::ChooseTyped() {
-    if (!isVisible()) return false;
-    const QString typed = FoldForMatch(CityEdit->text().trimmed());
-    if (typed.isEmpty()) return false;
-    int first = -1;
-    for (int row = 0; row < model_->rowCount(); ++row) {
-        const QString name = model_->item(row)->data(kFoldedRole).toString();
-        if (name == typed) {
-            Choose(row);
-            return true;
+void TFindCityPopup::Refresh() {
+    if (isVisible()) Search();
+}
+
+void TFindCityPopup::Search() {
+    const std::string typed = CityEdit->text().trimmed().toStdString();
+    const TPlaceIndex* index = Index ? Index() : nullptr;
+    static const std::vector<TMyPlace> none;
+    found_ = typed.empty() ? std::vector<TFoundPlace>{}
+                           : FindPlaces(typed, Cities ? Cities() : TCitySpan{}, Mine ? Mine() : none, index, kMaxResults);
+    ResultList->clear();
+    const TCitySpan cities = Cities ? Cities() : TCitySpan{};
+    for (const TFoundPlace& f : found_) {
+        QString text;
+        if (f.Kind == TFoundPlace::fkCity) {
+            text = QString::fromLatin1(cities[f.Index]->Name);
+            // The map's city, told apart by where the index puts it.
+            if (index && f.Twin >= 0) text += QStringLiteral(" \u2014 ") + Utf8(index->Describe(uint32_t(f.Twin))).section(QStringLiteral(", "), 1);
+        } else if (f.Kind == TFoundPlace::fkMyPlace) {
+            const TMyPlace& p = Mine()[f.Index];
+            text = Utf8(p.Label) + QStringLiteral(" \u2014 my place: ") + Utf8(p.Name);
+            for (const std::string* part : {&p.Region, &p.Country})
+                if (!part->empty() && *part != p.Name) text += QStringLiteral(", ") + Utf8(*part);
+        } else {
+            text = Utf8(index->Describe(f.Index));
         }
-        if (first < 0 && name.contains(typed)) first = row;
+        ResultList->addItem(text);
     }
-    if (first < 0) return false;
-    Choose(first);
+    if (!found_.empty()) ResultList->setCurrentRow(0);
+    if (!typed.empty() && !index) StatusLabel->setText(QStringLiteral("Reading the towns of the world\u2026"));
+    else if (!typed.empty() && found_.empty()) StatusLabel->setText(QStringLiteral("No place of that name."));
+    else StatusLabel->clear();
+    UpdateAddButton();
+}
+
+void TFindCityPopup::UpdateAddButton() {
+    const int row = ResultList->currentRow();
+    AddButton->setEnabled(row >= 0 && row < int(found_.size()) && found_[row].Kind == TFoundPlace::fkPlace);
+}
+
+bool TFindCityPopup::ChooseTyped() {
+    if (!isVisible() || CityEdit->text().trimmed().isEmpty()) return false;
+    // The text may have been set without an edit signal reaching the list yet.
+    if (found_.empty()) Search();
+    if (found_.empty()) return false;
+    Choose(std::max(ResultList->currentRow(), 0));
     return true;
 }
 
-void TFindCityPopup::Choose(int index) {
-    // The completer and the edit's Return may both report one choice.
-    if (!isVisible() || index < 0 || index >= int(CityList.size())) return;
-    CityEdit->setText(QString::fromLatin1(CityList[index]->Name));
+void TFindCityPopup::Choose(int row) {
+    // The list's activation and the edit's Return may both report one choice.
+    if (!isVisible() || row < 0 || row >= int(found_.size())) return;
+    const TFoundPlace f = found_[row];
+    const int shipped = int(Cities ? Cities().size() : 0);
     accept();
-    emit Chosen(index);
+    if (f.Kind == TFoundPlace::fkPlace) emit PlaceChosen(f.Index);
+    else emit Chosen(f.Kind == TFoundPlace::fkCity ? int(f.Index) : shipped + int(f.Index));
+}
+
+bool TFindCityPopup::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == CityEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Down || key == Qt::Key_Up || key == Qt::Key_PageDown || key == Qt::Key_PageUp) {
+            QApplication::sendEvent(ResultList, event);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace velkaro

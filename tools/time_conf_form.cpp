@@ -109,4 +109,6 @@ void TTimeConfForm::ApplyBtnClick() {
     emit Applied();
 }
 
+void TTimeConfForm::AddPage(QWidget* page, const QString& title) { ui->Pages->addTab(page, title); }
+
 }  // namespace velkaro

@@ -34,6 +34,8 @@ public:
     void SetState(const TConfState& state);
 
     Ui::TTimeConfForm& Form() { return *ui; }
+    // A further page of settings that live elsewhere (the user's places), after the display pages.
+    void AddPage(QWidget* page, const QString& title);
 
 signals:
     // Apply has stored the controls into the options; the displays should take them up now.

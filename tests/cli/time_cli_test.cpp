@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/settings/temp_config.h"
 #include "timemodel/zone_list.h"
 
 namespace velkaro {
@@ -23,6 +24,11 @@ protected:
                                              "Kolkata,330,330\nParis,60,120,2,1,-1,2,0,9,1,-1,2,0\n";
         std::ofstream(dir / "acities.lst") << "London,0,263,55\nNew York,1,154,82\nDelhi,2,368,104\nParis,3,268,62\n"
                                               "Z\xFCrich,3,270,50\n";
+        std::ofstream(dir / "places.tsv") << "@C\tUS\tUnited States\n@C\tFR\tFrance\n@R\tUS\tIllinois\n@R\tUS\tMassachusetts\n"
+                                             "@R\tFR\t\xC3\x8Ele-de-France\n@Z\tNew York\n@Z\tParis\n@Z\tUTC\n"
+                                             "Springfield\t\t1\t4210\t-7259\t154341\t0\n"
+                                             "Springfield\t\t0\t3980\t-8964\t116565\t0\n"
+                                             "Cr\xC3\xA9teil \"Centre\"\tCreteil \"Centre\"\t2\t4879\t246\t92265\t1\n";
     }
     static void TearDownTestSuite() { fs::remove_all(dir); }
     void TearDown() override { ClearLists(); }
@@ -172,6 +178,38 @@ TEST_F(TimeCli, ProgramEndToEnd) {
     // Nothing listens on port 1 of the loopback address: the dialog's error text, status 1.
     EXPECT_EQ(run("sync --server 127.0.0.1 --port 1", status).rfind("Failed to connect to time server", 0), 0u);
     EXPECT_EQ(status, 1);
+}
+
+}  // namespace
+}  // namespace velkaro
+
+namespace velkaro {
+namespace {
+
+TEST_F(TimeCli, PlacesFindTownsAndOwnPlacesActAsCities) {
+    TTempConfig config;
+    Result r = Run({"places", "springfield"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    // Best first: the more populous of the two Springfields.
+    EXPECT_EQ(r.out.rfind("Springfield\tMassachusetts\tUnited States\tNew York\t", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("\nSpringfield\tIllinois\t"), std::string::npos) << r.out;
+    EXPECT_EQ(Run({"places", "creteil", "--json"}).out.find("\"name\": \"Cr\xC3\xA9teil \\\"Centre\\\"\""), 2u);
+    EXPECT_EQ(Run({"places", "atlantis"}).status, 2);
+    EXPECT_EQ(Run({"places", "atlantis", "--json"}).out, "[]\n");
+
+    // Kept under a label, the place answers every command that takes a city.
+    r = Run({"place", "add", "Creteil", "--label", "Ana"});
+    EXPECT_EQ(r.out, "added Ana: Cr\xC3\xA9teil \"Centre\", \xC3\x8Ele-de-France, France\n") << r.err;
+    EXPECT_EQ(Run({"place", "add", "Creteil", "--label", "Ana"}).status, 2);  // not twice
+    EXPECT_EQ(Run({"place", "add", "springf"}).status, 0);
+    EXPECT_EQ(Run({"city", "ana", "--at", "2026-07-01T12:00:00Z", "--format", "HH:MM"}).out, "14:00\n");
+    r = Run({"place", "list"});
+    EXPECT_EQ(r.out.substr(0, r.out.find('\t')), "Ana");
+    EXPECT_NE(r.out.find("\nSpringfield\tSpringfield\tMassachusetts"), std::string::npos) << r.out;
+    EXPECT_EQ(Run({"place", "remove", "Ana"}).out, "removed Ana\n");
+    EXPECT_EQ(Run({"place", "remove", "Ana"}).status, 2);
+    EXPECT_EQ(Run({"place", "list", "--json"}).out.find("[{\"label\": \"Springfield\""), 0u);
+    EXPECT_EQ(Run({"place", "frobnicate"}).status, 2);
 }
 
 }  // namespace
