@@ -81,13 +81,10 @@ void TMapFocus::HideKeyboardHint() {
 
 void TMapFocus::Select(int i) {
     const TCity* was = form_->SelectedCity;
-    if (i >= 0 && i < int(CityList.size())) {
-        const TCity& c = *CityList[i];
-        form_->MapImageClick(c.X + 2, c.Y);
-    } else {
-        form_->SelectedCity = nullptr;
-        form_->InvalidateStatusStrip();
-    }
+    // By its position in the list, not its point: a place of one's own may share its point
+    // with a city.
+    form_->SelectedCity = i >= 0 && i < int(CityList.size()) ? CityList[i].get() : nullptr;
+    form_->InvalidateStatusStrip();
     if (form_->SelectedCity != was) SelectionChanged();
 }
 

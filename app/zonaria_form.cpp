@@ -514,7 +514,7 @@ void TZonariaForm::ShowLogo(qreal devicePixelRatio) {
 }
 
 void TZonariaForm::MapImageMouseMove(int x, int y) {
-    const TCity* c = CityAt(CityList, x, y);
+    const TCity* c = CityOrPlaceAt(CityList, ShippedCities, x, y);
     if (!c) {
         if (HoverCity) {
             HintWindow->hide();
@@ -537,7 +537,7 @@ void TZonariaForm::MapImageMouseMove(int x, int y) {
 
 void TZonariaForm::MapImageClick(int x, int y) {
     // The click's own position: the pointer may not be readable on every desktop.
-    SelectedCity = CityAt(CityList, x, y);
+    SelectedCity = CityOrPlaceAt(CityList, ShippedCities, x, y);
     InvalidateStatusStrip();
 }
 

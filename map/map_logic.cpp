@@ -17,6 +17,18 @@ const TCity* CityAt(const TCityList& cities, int x, int y) {
     return nullptr;
 }
 
+const TCity* CityOrPlaceAt(const TCityList& cities, size_t shipped, int x, int y) {
+    auto distance = [&](const TCity& c) { return std::hypot(double(c.X) - x + 2, double(c.Y) - y); };
+    const TCity* best = nullptr;
+    for (size_t i = 0; i < cities.size() && i < shipped && !best; ++i)
+        if (distance(*cities[i]) <= kPickRadius) best = cities[i].get();
+    for (size_t i = shipped; i < cities.size(); ++i) {
+        const double d = distance(*cities[i]);
+        if (d <= kPickRadius && (!best || d < distance(*best))) best = cities[i].get();
+    }
+    return best;
+}
+
 int FontPixelHeight(uint32_t points, int dpi) {
     // The store hands over whatever number it holds; a size beyond any screen would make the
     // window unusable, so it is held to a sane range.

@@ -25,6 +25,9 @@ constexpr const char* kVelkaroCaption = "Velkaro:";
 
 // The first city of the list within kPickRadius of (x, y); a city answers to (X + 2, Y).
 const TCity* CityAt(const TCityList& cities, int x, int y);
+// CityAt over the first `shipped` cities; one of the user's places that follow them answers
+// instead when its point is nearer (so a place of one's own beside a city can be pointed at).
+const TCity* CityOrPlaceAt(const TCityList& cities, size_t shipped, int x, int y);
 
 // Pixel height of a font of the given point size at the given resolution, rounded to nearest.
 int FontPixelHeight(uint32_t points, int dpi);

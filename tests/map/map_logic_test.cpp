@@ -34,6 +34,18 @@ TEST(CityAt, FirstListedCityWinsATie) {
     EXPECT_EQ(CityAt(TCityList{}, 0, 0), nullptr);
 }
 
+// The user's places follow the shipped cities; the nearer answers, a city keeping a tie.
+TEST(CityOrPlaceAt, NearerOwnPlaceAnswersBesideACity) {
+    const TCityList cities = Cities({"City,0,100,50", "Other,0,300,50", "Home,0,104,50", "Far,0,400,50"});
+    const int y = cities.front()->Y;
+    struct Case { int x; std::string name; } cases[] = {
+        {102, "City"}, {104, "City"} /* a tie */, {105, "Home"}, {110, "Home"}, {302, "Other"}, {402, "Far"}, {200, ""}};
+    for (const Case& c : cases) {
+        const TCity* found = CityOrPlaceAt(cities, 2, c.x, y);
+        EXPECT_EQ(found ? found->Name : "", c.name) << c.x;
+    }
+}
+
 TEST(StripGeometry, FontHeightsAndStripHeight) {
     struct Case {
         uint32_t points;
