@@ -68,10 +68,14 @@ public:
     QString text(QAccessible::Text t) const override {
         if (!isValid()) return {};
         const TCity& c = *CityList[index_];
-        if (t == QAccessible::Name) return QString::fromLatin1(c.Name);
+        // A place of the user's own is said by its label as typed, and as theirs.
+        const TZonariaForm* form = FormOf(map_);
+        const size_t own = form ? size_t(index_) - form->ShippedCities : 0;
+        const bool mine = form && size_t(index_) >= form->ShippedCities && own < form->MyPlaces.size();
+        if (t == QAccessible::Name) return mine ? QString::fromUtf8(form->MyPlaces.Items()[own].Label) : QString::fromLatin1(c.Name);
         // The hint's time, so that a reader says "Paris, 12/6/2026 10:32:34 PM".
         if (t == QAccessible::Description)
-            return OneLine(CityTimeText(c, ZonariaOptions().HintTimeFormat, UtcNow()));
+            return OneLine(CityTimeText(c, ZonariaOptions().HintTimeFormat, UtcNow())) + (mine ? QStringLiteral(", my place") : QString());
         return {};
     }
     QRect rect() const override {
@@ -131,7 +135,8 @@ public:
     int indexOfChild(const QAccessibleInterface* c) const override { return cities_.IndexOf(c); }
     QAccessibleInterface* childAt(int x, int y) const override {
         const QPoint p = widget()->mapFromGlobal(QPoint(x, y));
-        const TCity* c = CityAt(CityList, p.x(), p.y());
+        const TZonariaForm* form = FormOf(widget());
+        const TCity* c = CityOrPlaceAt(CityList, form ? form->ShippedCities : CityList.size(), p.x(), p.y());
         for (int i = 0; c && i < childCount(); ++i)
             if (CityList[i].get() == c) return child(i);
         return nullptr;

@@ -14,11 +14,11 @@ TAboutForm::TAboutForm(QWidget* parent)
       ui_(std::make_unique<Ui::AboutForm>()) {
     InitResources();
     ui_->setupUi(this);
-    setFixedSize(219, 151);
+    setFixedSize(219, 167);
     QFont f = font();
     f.setPixelSize(13);
     for (QWidget* w : {static_cast<QWidget*>(ui_->VersionLabel), static_cast<QWidget*>(ui_->PurposeLabel),
-                       static_cast<QWidget*>(ui_->LicenceLabel)})
+                       static_cast<QWidget*>(ui_->LicenceLabel), static_cast<QWidget*>(ui_->GazetteerLabel)})
         w->setFont(f);
     const QImage logo(QStringLiteral(":/logo.bmp"));
     QPixmap pixmap = QPixmap::fromImage(logo);

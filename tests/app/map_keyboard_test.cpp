@@ -289,6 +289,11 @@ TEST_F(MapKeyboardForm, FindCityAddsATownThatSurvivesARestart) {
     const TCity& koln = *CityList[shipped];
     const QImage shot = form->MapImage->grab().toImage();
     EXPECT_EQ(shot.pixelColor(koln.X + 2, koln.Y), QColor(255, 204, 0));
+    // A screen reader finds it among the cities, by its own name.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(map);
+    ASSERT_EQ(list->childCount(), int(shipped + 1));
+    EXPECT_EQ(list->child(int(shipped))->text(QAccessible::Name), QStringLiteral("K\u00F6ln"));
+    EXPECT_TRUE(list->child(int(shipped))->text(QAccessible::Description).endsWith(", my place"));
     // Pointing at it shows its hint, like a city.
     QTest::mouseMove(map, QPoint(koln.X + 2, koln.Y));
     EXPECT_EQ(form->HoverCity, &koln);

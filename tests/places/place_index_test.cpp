@@ -100,8 +100,8 @@ TEST(PlaceIndexParse, DamageIsReportedWithItsLine) {
 // The shipped index: every zone it names is a line of the shipped zone list, and the searches
 // people make find what they mean.
 TEST(ShippedPlaceIndex, ZonesAreListedAndSearchesFind) {
-    const TPlaceIndex index = TPlaceIndex::Load(VELKARO_SOURCE_DIR "/resources/");
-    LoadLists(VELKARO_SOURCE_DIR "/resources/");
+    const TPlaceIndex index = TPlaceIndex::Load(VELKARO_BIN_DIR "/");
+    LoadLists(VELKARO_BIN_DIR "/");
     EXPECT_GT(index.size(), 100000u);
     std::set<std::string> zones;
     for (uint32_t i = 0; i < index.size(); ++i) zones.insert(index.ZoneName(i));
