@@ -91,7 +91,11 @@ void TMapFocus::Select(int i) {
     if (form_->SelectedCity != was) SelectionChanged();
 }
 
-void TMapFocus::SelectionChanged() { AnnounceSelection(form_, IndexOf(form_->SelectedCity)); }
+void TMapFocus::SelectionChanged() {
+    AnnounceSelection(form_, IndexOf(form_->SelectedCity));
+    // The preview marker names the selected city.
+    form_->ShowScrubberState();
+}
 
 int TMapFocus::StartIndex() const {
     const int selected = IndexOf(form_->SelectedCity);
@@ -132,7 +136,14 @@ bool TMapFocus::KeyPress(QKeyEvent* event) {
             case Qt::Key_Down: return move(TMapDirection::mdDown);
             case Qt::Key_Home: typeAhead_.Reset(); SetFocusIndex(0); return true;
             case Qt::Key_End: typeAhead_.Reset(); SetFocusIndex(int(CityList.size()) - 1); return true;
-            case Qt::Key_Escape: typeAhead_.Reset(); Select(-1); return true;
+            case Qt::Key_Escape:
+                typeAhead_.Reset();
+                // A preview goes first: Escape returns to the live clock, the next one clears.
+                if (!form_->ShownTime.IsLive()) form_->ReturnToNow();
+                else Select(-1);
+                return true;
+            case Qt::Key_PageUp: form_->ScrubBy(1, TScrubUnit::suDay); return true;
+            case Qt::Key_PageDown: form_->ScrubBy(-1, TScrubUnit::suDay); return true;
             case Qt::Key_Return:
             case Qt::Key_Enter:
                 typeAhead_.Reset();

@@ -12,6 +12,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <QWheelEvent>
 #include <cmath>
 
 #include "map/daylight_layer.h"
@@ -21,6 +23,8 @@
 #include "app/map_focus.h"
 #include "map/map_logic.h"
 #include "map/map_panel.h"
+#include "map/time_scrubber.h"
+#include "planner/planner_form.h"
 #include "platform/locale.h"
 #include "platform/registry_hive.h"
 #include "settings/form_persist.h"
@@ -47,6 +51,17 @@ QString ToQt(const std::string& text) {
 }
 
 QRect ToQRect(const TStripRect& r) { return QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)); }
+
+// The band across the top of the map that says the map is not showing now.
+const QRect kMarkerBand(0, 0, kMapWidth, 18);
+
+void PaintMarker(QPainter& c, const QString& text, QFont font) {
+    c.fillRect(kMarkerBand, kPreviewColor);
+    font.setBold(true);
+    c.setFont(font);
+    c.setPen(Qt::black);
+    c.drawText(kMarkerBand, Qt::AlignCenter, text);
+}
 
 void PaintBox(QPainter& c, const TZonariaForm::TStripBox& box) {
     c.setClipRect(box.Rect);
@@ -103,6 +118,25 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
         if (SelectedCity != was && MapFocus) MapFocus->SelectionChanged();
     };
     MapImage->OnResize = [this] { FormResize(); };
+    MapImage->OnWheel = [this](QWheelEvent* e) { return MapImageWheel(e); };
+
+    // Under the map, above the buttons.
+    Scrubber = new TTimeScrubber(this);
+    ui_->formLayout->insertWidget(1, Scrubber);
+    InstallScrubberAccessibility();
+    Scrubber->OnNow = [this] { ReturnToNow(); };
+    btnPlanner = new QPushButton(QStringLiteral("Plan a meeting"), Scrubber);
+    btnPlanner->setObjectName(QStringLiteral("btnPlanner"));
+    btnPlanner->setFixedSize(kButtonWidth, kScrubberHeight);
+    btnPlanner->setFocusPolicy(Qt::NoFocus);
+    btnPlanner->setFlat(true);
+    Scrubber->layout()->addWidget(btnPlanner);
+    connect(btnPlanner, &QPushButton::clicked, this, &TZonariaForm::btnPlannerClick);
+    Scrubber->OnSlide = [this](int value, TScrubUnit unit, int origin) {
+        const TDateTime now = UtcNow();
+        const TDateTime from = ShownTime.SliderMoment(now, origin, TScrubUnit::suQuarter, 0);
+        PreviewAt(ShownTime.SliderMoment(now, value, unit, from));
+    };
 
     for (QPushButton* b : {btnTimeConv, btnTimeSync, btnTimeCalc, btnConfigure, btnAbout}) {
         b->setMouseTracking(true);
@@ -134,6 +168,7 @@ void TZonariaForm::CreateTrayMenu() {
     miTimeConverter = TrayMenu->addAction(QStringLiteral("Time Converter"));
     miTimeSynchronizer = TrayMenu->addAction(QStringLiteral("Time Synchronizer"));
     miFindCity = TrayMenu->addAction(QStringLiteral("Find city"));
+    miPlanMeeting = TrayMenu->addAction(QStringLiteral("Plan a meeting"));
     TrayMenu->addSeparator();
     Exit1 = TrayMenu->addAction(QStringLiteral("&Exit"));
     connect(Show1, &QAction::triggered, this, &TZonariaForm::Show1Click);
@@ -143,6 +178,10 @@ void TZonariaForm::CreateTrayMenu() {
     connect(miFindCity, &QAction::triggered, this, [this] {
         AppRestore();
         MapFocus->FindCity();
+    });
+    connect(miPlanMeeting, &QAction::triggered, this, [this] {
+        AppRestore();
+        btnPlannerClick();
     });
     connect(Exit1, &QAction::triggered, this, &TZonariaForm::Exit1Click);
 
@@ -209,6 +248,7 @@ TZonariaForm::~TZonariaForm() {
 }
 
 void TZonariaForm::FormDestroy() {
+    if (ListsLoaded && Planner) Planner->SaveTo(*OptionsIni);
     if (ListsLoaded) ZonariaOptions().Save();
     BackBuffer = QImage();
     HoverCity = nullptr;
@@ -249,7 +289,7 @@ void TZonariaForm::LayoutStatusStrip() {
     urlLabel->setGeometry(0, 0, kLogoWidth, h);
     logoImage->setGeometry(0, 0, kLogoWidth, kLogoHeight);
     // Border fixed in size: the strip decides the height, the map the width.
-    setFixedSize(kMapWidth, h + kMapHeight + kButtonHeight);
+    setFixedSize(kMapWidth, h + kMapHeight + kScrubberHeight + kButtonHeight);
 }
 
 void TZonariaForm::FormResize() {
@@ -298,7 +338,7 @@ void TZonariaForm::MapImagePaint(const QRegion& exposed) {
         region = MapImage->rect();
         bufferIsNew_ = false;
     }
-    const TDateTime now = UtcNow();
+    const TDateTime now = ShownMoment();
     const TStripBoxes boxes = StripBoxes(now);
     const QRect logo(0, kMapHeight, kLogoWidth, MapImage->height() - kMapHeight);
     {
@@ -309,6 +349,7 @@ void TZonariaForm::MapImagePaint(const QRegion& exposed) {
         c.setClipRegion(region);
         const QRect map(0, 0, kMapWidth, kMapHeight);
         if (region.intersects(map)) c.drawImage(QPoint(0, 0), MapPicture(BackBuffer.devicePixelRatio(), now));
+        if (!PreviewMarker.isEmpty() && region.intersects(kMarkerBand)) PaintMarker(c, PreviewMarker, MapImage->font());
         if (region.intersects(logo)) {
             c.fillRect(logo, ResolveColor(LogoBackColor));
             ShowLogo(BackBuffer.devicePixelRatio());
@@ -376,7 +417,7 @@ void TZonariaForm::MapImageMouseMove(int x, int y) {
     if (c == HoverCity) return;
     HoverCity = c;
     const TZonariaOptions& o = ZonariaOptions();
-    const QString text = ToQt(CityHintText(*c, o.HintTimeFormat, UtcNow()));
+    const QString text = ToQt(CityHintText(*c, o.HintTimeFormat, ShownMoment()));
     HintWindow->SetHintColor(ResolveBoxColor(o.HintColor, HintWindow->palette()));
     HintWindow->SetHintFont(DisplayFont(o.HintFontSize, o.HintFontStyle), ResolveColor(o.HintFontColor));
     QRect r = HintWindow->CalcHintRect(10000, text);
@@ -402,7 +443,7 @@ void TZonariaForm::ForgetCityHint() {
 void TZonariaForm::InvalidateStatusStrip() {
     // Only a box that would look different is asked for; a box that moved is asked for at
     // both places.
-    const TStripBoxes now = StripBoxes(UtcNow());
+    const TStripBoxes now = StripBoxes(ShownMoment());
     QRegion dirty;
     for (const auto& [box, shown] : {std::pair(&now.Velkaro, &shown_.Velkaro), std::pair(&now.City, &shown_.City)})
         if (!(*box == *shown)) dirty += QRegion(box->Rect) + shown->Rect;
@@ -415,7 +456,7 @@ void TZonariaForm::UpdateCityHint() {
     if (!HoverCity || !MapImage->isVisible() || isMinimized()) return;
     const TZonariaOptions& o = ZonariaOptions();
     // The hint is repainted only when its text changed; hidden by the buttons, it comes back.
-    HintWindow->SetText(ToQt(CityHintText(*HoverCity, o.HintTimeFormat, UtcNow())));
+    HintWindow->SetText(ToQt(CityHintText(*HoverCity, o.HintTimeFormat, ShownMoment())));
     if (!HintWindow->isVisible()) {
         HintWindow->show();
         HintWindow->raise();
@@ -430,7 +471,7 @@ void TZonariaForm::UpdateTrayHint() {
 void TZonariaForm::TimerTimer() {
     if (!ListsLoaded) return;
     InvalidateStatusStrip();
-    if (ZonariaOptions().ShowDaylight && MinuteOf(UtcNow()) != shadedMinute_)
+    if (ZonariaOptions().ShowDaylight && MinuteOf(ShownMoment()) != shadedMinute_)
         MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
     UpdateCityHint();
     // Nobody sees the tooltip, nor needs the desktop asked about its notification area, while
@@ -438,6 +479,54 @@ void TZonariaForm::TimerTimer() {
     if (!TrayIcon->Enabled()) return;
     UpdateTrayHint();
     TrayIcon->CheckNotificationArea(TrayAvailable && TrayAvailable());
+}
+
+void TZonariaForm::ScrubBy(int count, TScrubUnit unit) {
+    ShownTime.Step(UtcNow(), count, unit);
+    ShownTimeChanged();
+}
+
+void TZonariaForm::PreviewAt(TDateTime utc) {
+    ShownTime.PreviewAt(utc);
+    ShownTimeChanged();
+}
+
+void TZonariaForm::ReturnToNow() {
+    ShownTime.ReturnToNow();
+    ShownTimeChanged();
+}
+
+void TZonariaForm::ShownTimeChanged() {
+    const TDateTime shown = ShownMoment();
+    InvalidateStatusStrip();
+    if (ZonariaOptions().ShowDaylight && MinuteOf(shown) != shadedMinute_)
+        MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
+    UpdateCityHint();
+    ShowScrubberState();
+    if (OnShownTimeChanged) OnShownTimeChanged();
+}
+
+void TZonariaForm::ShowScrubberState() {
+    const QString marker = ShownTime.IsLive() ? QString() : ToQt(PreviewText(SelectedCity, ShownMoment()));
+    if (marker != PreviewMarker) {
+        PreviewMarker = marker;
+        MapImage->update(kMarkerBand);
+    }
+    Scrubber->ShowMoment(ShownTime.IsLive(), ShownTime.SliderValue(),
+                         ShownTime.IsLive() ? QStringLiteral("Now") : marker.mid(int(qstrlen("Preview: "))));
+}
+
+bool TZonariaForm::MapImageWheel(QWheelEvent* event) {
+    // Only with Ctrl held, so that a stray turn of the wheel never leaves the live clock;
+    // with Shift as well, in whole hours.
+    const Qt::KeyboardModifiers m = event->modifiers();
+    if (!(m & Qt::ControlModifier) || !ListsLoaded) return false;
+    const QPoint d = event->angleDelta();
+    wheelRest_ += d.y() != 0 ? d.y() : d.x();
+    const int notches = wheelRest_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelRest_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    if (notches) ScrubBy(notches, m & Qt::ShiftModifier ? TScrubUnit::suHour : TScrubUnit::suQuarter);
+    return true;
 }
 
 void TZonariaForm::btnTimeConvClick() {
@@ -475,6 +564,23 @@ void TZonariaForm::OptionsApplied() {
 void TZonariaForm::btnAboutClick() {
     TAboutForm dialog;
     dialog.exec();
+}
+
+void TZonariaForm::btnPlannerClick() {
+    if (!Planner) {
+        Planner = new TPlannerForm(this);
+        Planner->LoadFrom(*OptionsIni);
+        if (Planner->Places().empty() && SelectedCity) Planner->AddCity(*SelectedCity);
+        Planner->OnHourChosen = [this](TDateTime utc) { PreviewAt(utc); };
+    }
+    // The day shown on the map, as the first place counts it.
+    const TDateTime shown = ShownMoment();
+    const auto& places = Planner->Places();
+    const TDateTimeFields day = DecodeDateTime(places.empty() ? shown : UtcToZoneLocal(*places.front().Zone, shown));
+    Planner->SetDate(day.Year, day.Month, day.Day);
+    Planner->show();
+    Planner->raise();
+    Planner->activateWindow();
 }
 
 void TZonariaForm::TrayIconDblClick() { AppRestore(); }
