@@ -73,10 +73,7 @@ void TMapFocus::ShowHint() {
 void TMapFocus::HideKeyboardHint() {
     if (!keyboardHint_) return;
     keyboardHint_ = false;
-    if (form_->HoverCity && form_->HoverCity == FocusCity()) {
-        form_->HintWindow->hide();
-        form_->HoverCity = nullptr;
-    }
+    if (form_->HoverCity && form_->HoverCity == FocusCity()) form_->ForgetCityHint();
 }
 
 void TMapFocus::Select(int i) {
@@ -93,8 +90,9 @@ void TMapFocus::Select(int i) {
 
 void TMapFocus::SelectionChanged() {
     AnnounceSelection(form_, IndexOf(form_->SelectedCity));
-    // The preview marker names the selected city.
+    // The preview marker names the selected city; its same-time regions light up.
     form_->ShowScrubberState();
+    form_->RefreshSameTime();
 }
 
 int TMapFocus::StartIndex() const {

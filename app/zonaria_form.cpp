@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "map/daylight_layer.h"
@@ -23,8 +25,11 @@
 #include "app/map_focus.h"
 #include "map/map_logic.h"
 #include "map/map_panel.h"
+#include "map/same_time_layer.h"
 #include "map/time_scrubber.h"
+#include "places/my_places.h"
 #include "planner/planner_form.h"
+#include "platform/error.h"
 #include "platform/locale.h"
 #include "platform/registry_hive.h"
 #include "settings/form_persist.h"
@@ -123,7 +128,6 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
     // Under the map, above the buttons.
     Scrubber = new TTimeScrubber(this);
     ui_->formLayout->insertWidget(1, Scrubber);
-    InstallScrubberAccessibility();
     Scrubber->OnNow = [this] { ReturnToNow(); };
     btnPlanner = new QPushButton(QStringLiteral("Plan a meeting"), Scrubber);
     btnPlanner->setObjectName(QStringLiteral("btnPlanner"));
@@ -198,6 +202,21 @@ void TZonariaForm::CreateTrayMenu() {
     };
 }
 
+void TZonariaForm::LoadZoneRasters() {
+    // Built into the program: a damaged one is a broken build, and costs only the highlight.
+    for (const auto& [name, raster] : {std::pair{":/zones.vzr", &ZoneRaster}, {":/zones@2x.vzr", &ZoneRaster2x}}) {
+        QFile file(QString::fromLatin1(name));
+        try {
+            if (!file.open(QIODevice::ReadOnly)) throw Error("cannot be opened");
+            const QByteArray bytes = file.readAll();
+            *raster = TZoneRaster::Parse(std::string_view(bytes.constData(), size_t(bytes.size())), ZoneList);
+        } catch (const std::exception& e) {
+            qWarning("%s: %s", name, e.what());
+            *raster = TZoneRaster();
+        }
+    }
+}
+
 void TZonariaForm::FormCreate(const std::string& dataDir) {
     SetThreadLocale(kEnglishLocaleId);
 
@@ -213,6 +232,7 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
     try {
         const TLoadReport report = LoadLists(dataDir.empty() ? FindDataDirectory() : dataDir);
         ListsLoaded = true;
+        LoadZoneRasters();
         if (!report.Warnings.empty()) ShowWarningBox(report.Warnings);
     } catch (const std::exception& e) {
         ShowErrorBox(e.what());
@@ -349,6 +369,7 @@ void TZonariaForm::MapImagePaint(const QRegion& exposed) {
         c.setClipRegion(region);
         const QRect map(0, 0, kMapWidth, kMapHeight);
         if (region.intersects(map)) c.drawImage(QPoint(0, 0), MapPicture(BackBuffer.devicePixelRatio(), now));
+        if (region.intersects(map)) PaintSameTime(c, BackBuffer.devicePixelRatio());
         if (!PreviewMarker.isEmpty() && region.intersects(kMarkerBand)) PaintMarker(c, PreviewMarker, MapImage->font());
         if (region.intersects(logo)) {
             c.fillRect(logo, ResolveColor(LogoBackColor));
@@ -379,6 +400,34 @@ void TZonariaForm::MapImagePaint(const QRegion& exposed) {
 namespace {
 int64_t MinuteOf(TDateTime utc) { return int64_t(std::floor(utc * 1440.0)); }
 }  // namespace
+
+TZonariaForm::TSameTime TZonariaForm::SameTimeNow() const {
+    const TCity* city = HighlightCity();
+    if (!city || ZoneRaster.Pixels.empty()) return {};
+    const TZone& zone = ZoneOfCity(*city);
+    const TDateTime shown = ShownMoment();
+    return {SameTimeZones(ZoneRaster, zone, shown), SameTimeZones(ZoneRaster2x, zone, shown)};
+}
+
+void TZonariaForm::RefreshSameTime() {
+    sameMinute_ = MinuteOf(ShownMoment());
+    TSameTime now = SameTimeNow();
+    if (now == sameShown_) return;
+    sameShown_ = std::move(now);
+    MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
+}
+
+void TZonariaForm::PaintSameTime(QPainter& c, qreal devicePixelRatio) {
+    if (sameShown_.Same.empty()) return;
+    const bool dense = devicePixelRatio > 1 && !ZoneRaster2x.Pixels.empty();
+    if (sameOverlay_.isNull() || !(sameOverlayOf_ == sameShown_) || sameOverlayRatio_ != devicePixelRatio) {
+        sameOverlay_ = dense ? SameTimeOverlay(ZoneRaster2x, sameShown_.Same2x) : SameTimeOverlay(ZoneRaster, sameShown_.Same);
+        sameOverlay_.setDevicePixelRatio(dense ? 2 : 1);
+        sameOverlayOf_ = sameShown_;
+        sameOverlayRatio_ = devicePixelRatio;
+    }
+    c.drawImage(QPoint(0, 0), sameOverlay_);
+}
 
 const QImage& TZonariaForm::MapPicture(qreal devicePixelRatio, TDateTime utc) {
     // The high-density picture is drawn from the same outlines at twice the size; marked with
@@ -411,11 +460,13 @@ void TZonariaForm::MapImageMouseMove(int x, int y) {
         if (HoverCity) {
             HintWindow->hide();
             HoverCity = nullptr;
+            RefreshSameTime();
         }
         return;
     }
     if (c == HoverCity) return;
     HoverCity = c;
+    RefreshSameTime();
     const TZonariaOptions& o = ZonariaOptions();
     const QString text = ToQt(CityHintText(*c, o.HintTimeFormat, ShownMoment()));
     HintWindow->SetHintColor(ResolveBoxColor(o.HintColor, HintWindow->palette()));
@@ -431,6 +482,7 @@ void TZonariaForm::MapImageClick(int x, int y) {
     // The click's own position: the pointer may not be readable on every desktop.
     SelectedCity = CityAt(CityList, x, y);
     InvalidateStatusStrip();
+    RefreshSameTime();
 }
 
 void TZonariaForm::StatusTimeLabelMouseMove() { HintWindow->hide(); }
@@ -438,6 +490,7 @@ void TZonariaForm::StatusTimeLabelMouseMove() { HintWindow->hide(); }
 void TZonariaForm::ForgetCityHint() {
     HintWindow->hide();
     HoverCity = nullptr;
+    if (ListsLoaded) RefreshSameTime();
 }
 
 void TZonariaForm::InvalidateStatusStrip() {
@@ -473,6 +526,8 @@ void TZonariaForm::TimerTimer() {
     InvalidateStatusStrip();
     if (ZonariaOptions().ShowDaylight && MinuteOf(ShownMoment()) != shadedMinute_)
         MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
+    // Clocks change on the minute: the highlight is looked at again once a minute.
+    if (!sameShown_.Same.empty() && MinuteOf(ShownMoment()) != sameMinute_) RefreshSameTime();
     UpdateCityHint();
     // Nobody sees the tooltip, nor needs the desktop asked about its notification area, while
     // there is no icon: both wait for the icon to be switched on.
@@ -501,6 +556,7 @@ void TZonariaForm::ShownTimeChanged() {
     InvalidateStatusStrip();
     if (ZonariaOptions().ShowDaylight && MinuteOf(shown) != shadedMinute_)
         MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
+    RefreshSameTime();
     UpdateCityHint();
     ShowScrubberState();
     if (OnShownTimeChanged) OnShownTimeChanged();
@@ -569,6 +625,18 @@ void TZonariaForm::btnAboutClick() {
 void TZonariaForm::btnPlannerClick() {
     if (!Planner) {
         Planner = new TPlannerForm(this);
+        // The user's own places come first, under their labels in the map's 8-bit form.
+        TMyPlaces mine;
+        mine.Load(*OptionsIni, ZoneList);
+        std::vector<TPlanPlace> candidates;
+        for (const TMyPlace& p : mine.Items())
+            if (const int z = ZoneIndexOf(ZoneList, p.Zone); z >= 0)
+                candidates.push_back({EightBitName(p.Label), ZoneList[z].get(), {}});
+        const auto own = std::ptrdiff_t(candidates.size());
+        for (const auto& c : CityList) candidates.push_back({c->Name, &ZoneOfCity(*c), {}});
+        std::sort(candidates.begin() + own, candidates.end(),
+                  [](const auto& a, const auto& b) { return a.Label < b.Label; });
+        Planner->SetCandidates(std::move(candidates));
         Planner->LoadFrom(*OptionsIni);
         if (Planner->Places().empty() && SelectedCity) Planner->AddCity(*SelectedCity);
         Planner->OnHourChosen = [this](TDateTime utc) { PreviewAt(utc); };

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "map/shown_time.h"
+#include "map/zone_raster.h"
 #include "settings/options.h"
 #include "timemodel/zone_list.h"
 
@@ -20,6 +21,7 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QPainter;
 class QPushButton;
 class QWheelEvent;
 
@@ -116,6 +118,13 @@ public:
     QPushButton* btnPlanner = nullptr;
     // "Plan a meeting", made at its first opening and kept (with its places) while the window lives.
     TPlannerForm* Planner = nullptr;
+    // The zone under each map pixel, at 1x and 2x; empty when the rasters could not be read.
+    TZoneRaster ZoneRaster, ZoneRaster2x;
+    // The city whose same-time regions are highlighted: the pointed-at one, else the selected.
+    const TCity* HighlightCity() const { return HoverCity ? HoverCity : SelectedCity; }
+    // Asks for the map to be repainted when the highlighted regions changed (another city, or
+    // the shown moment crossed a clock change).
+    void RefreshSameTime();
     // Called after any change of the shown moment.
     std::function<void()> OnShownTimeChanged;
     // The keyboard path of the map and the "Find city" pop-up.
@@ -176,6 +185,8 @@ private:
     void OptionsApplied();
     QFont DisplayFont(uint32_t points, TFontStyles styles) const;
     void ShownTimeChanged();
+    void LoadZoneRasters();
+    void PaintSameTime(QPainter& c, qreal devicePixelRatio);
     bool MapImageWheel(QWheelEvent* event);
 
     // The map picture for the panel's device pixel ratio; with daylight shown, shaded for the
@@ -203,6 +214,17 @@ private:
     };
     mutable TMeasuredWidth velkaroWidth_;
     int wheelRest_ = 0;
+    // The highlighted zones as painted, and the overlay made for them.
+    struct TSameTime {
+        std::vector<bool> Same, Same2x;  // per zone of each raster
+        bool operator==(const TSameTime&) const = default;
+    };
+    TSameTime SameTimeNow() const;
+    TSameTime sameShown_;
+    int64_t sameMinute_ = -1;
+    QImage sameOverlay_;
+    TSameTime sameOverlayOf_;
+    qreal sameOverlayRatio_ = 0;
 };
 
 }  // namespace velkaro

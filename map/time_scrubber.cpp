@@ -12,6 +12,8 @@
 namespace velkaro {
 
 TScrubSlider::TScrubSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+    // Before anything asks for its interface: Qt keeps the first one it hands out.
+    InstallScrubberAccessibility();
     setRange(-kScrubSpan, kScrubSpan);
     setSingleStep(1);
     setPageStep(96);  // Page Up and Down: a day

@@ -64,10 +64,6 @@ TPlannerForm::TPlannerForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
     dayLabel->setBuddy(DateEdit);
     cbPlace = new QComboBox(this);
     cbPlace->setAccessibleName(QStringLiteral("Place to add"));
-    std::vector<std::string> names;
-    for (const auto& c : CityList) names.push_back(c->Name);
-    std::sort(names.begin(), names.end());
-    for (const std::string& n : names) cbPlace->addItem(QString::fromLatin1(n));
     btnAdd = new QPushButton(QStringLiteral("&Add"), this);
     btnRemove = new QPushButton(QStringLiteral("&Remove"), this);
     top->addWidget(dayLabel);
@@ -125,9 +121,8 @@ TPlannerForm::TPlannerForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 
     connect(DateEdit, &QDateEdit::dateChanged, this, [this] { Rebuild(); });
     connect(btnAdd, &QPushButton::clicked, this, [this] {
-        const std::string name = cbPlace->currentText().toLatin1().toStdString();
-        for (const auto& c : CityList)
-            if (c->Name == name) AddCity(*c);
+        const int i = cbPlace->currentIndex();
+        if (i >= 0 && i < int(candidates_.size())) AddPlace(candidates_[i]);
     });
     connect(btnRemove, &QPushButton::clicked, this, [this] {
         const int row = PlanGrid->currentRow();
@@ -144,6 +139,10 @@ TPlannerForm::TPlannerForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
     connect(btnCopy, &QPushButton::clicked, this, &TPlannerForm::btnCopyClick);
     connect(btnSaveEvent, &QPushButton::clicked, this, &TPlannerForm::btnSaveEventClick);
 
+    std::vector<TPlanPlace> cities;
+    for (const auto& c : CityList) cities.push_back({c->Name, &ZoneOfCity(*c), {}});
+    std::sort(cities.begin(), cities.end(), [](const auto& a, const auto& b) { return a.Label < b.Label; });
+    SetCandidates(std::move(cities));
     const TDateTimeFields today = DecodeDateTime(UtcNow());
     SetDate(today.Year, today.Month, today.Day);
 }
@@ -153,10 +152,18 @@ void TPlannerForm::SetPlaces(std::vector<TPlanPlace> places) {
     Rebuild();
 }
 
-void TPlannerForm::AddCity(const TCity& city) {
+void TPlannerForm::SetCandidates(std::vector<TPlanPlace> candidates) {
+    candidates_ = std::move(candidates);
+    cbPlace->clear();
+    for (const TPlanPlace& p : candidates_) cbPlace->addItem(QString::fromLatin1(p.Label));
+}
+
+void TPlannerForm::AddCity(const TCity& city) { AddPlace({city.Name, &ZoneOfCity(city), {}}); }
+
+void TPlannerForm::AddPlace(const TPlanPlace& place) {
     for (const TPlanPlace& p : places_)
-        if (p.Label == city.Name) return;
-    places_.push_back({city.Name, &ZoneOfCity(city), {}});
+        if (p.Label == place.Label) return;
+    places_.push_back(place);
     Rebuild();
 }
 
@@ -303,11 +310,12 @@ void TPlannerForm::LoadFrom(TIniStore& store) {
     store.ReadMultiString(kPlannerKey, "Places", names);
     store.ReadMultiString(kPlannerKey, "Hours", hours);
     std::vector<TPlanPlace> places;
+    // A place no longer offered (a removed place of the user's) is left out.
     for (size_t i = 0; i < names.size(); ++i)
-        for (const auto& c : CityList)
-            if (c->Name == names[i]) {
+        for (const TPlanPlace& c : candidates_)
+            if (c.Label == names[i]) {
                 const auto h = i < hours.size() ? LoadWorkingHours(hours[i]) : std::nullopt;
-                places.push_back({c->Name, &ZoneOfCity(*c), h.value_or(TWorkingHours())});
+                places.push_back({c.Label, c.Zone, h.value_or(TWorkingHours())});
                 break;
             }
     SetPlaces(std::move(places));

@@ -45,12 +45,15 @@ public:
     const std::vector<TPlanPlace>& Places() const { return places_; }
     void SetPlaces(std::vector<TPlanPlace> places);
     void AddCity(const TCity& city);
+    // What the place list offers: the map's cities by default; the main window puts the user's
+    // own places first. Stored places are found among these by label.
+    void SetCandidates(std::vector<TPlanPlace> candidates);
     void SetDate(int year, int month, int day);
     const TMeetingPlan& Plan() const { return plan_; }
     // The hour the buttons share: the chosen cell's column, else the first common hour, else -1.
     int ChosenHour() const;
 
-    // Places and their working hours, kept with the settings (cities by name).
+    // Places and their working hours, kept with the settings (by label).
     void LoadFrom(TIniStore& store);
     void SaveTo(TIniStore& store) const;
 
@@ -68,7 +71,9 @@ private:
     void Rebuild();
     void RowChosen();
     void HoursEdited();
+    void AddPlace(const TPlanPlace& place);
     std::vector<TPlanPlace> places_;
+    std::vector<TPlanPlace> candidates_;
     TMeetingPlan plan_;
     bool filling_ = false;
 };
