@@ -222,6 +222,8 @@ const TPropTable& TZonariaOptions::Properties() const {
             StringProp<Z>("HintTimeFormat", &Z::HintTimeFormat),
             StringProp<Z>("StatusTimeFormat", &Z::StatusTimeFormat),
             OrdinalProp<Z>("ShowDaylight", pkBoolean, &Z::ShowDaylight),
+            StringProp<Z>("TimeServer", &Z::TimeServer),
+            ObjectProp<Z>("TimeServers", pkStringList, &Z::TimeServers),
         };
         t.insert(t.end(), own.begin(), own.end());
         return t;

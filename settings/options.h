@@ -143,6 +143,10 @@ public:
     std::string StatusTimeFormat = "DD xx";
     // Night and twilight shaded over the map; off by default, the map is then a still picture.
     bool ShowDaylight = false;
+    // The synchronizer's server (empty: the default one) and the servers that answered it
+    // lately, most recent first.
+    std::string TimeServer;
+    std::vector<std::string> TimeServers;
 };
 
 // The one global options object, created with its defaults before any window.

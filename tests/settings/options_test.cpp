@@ -57,6 +57,7 @@ TEST_F(OptionsTest, FreshProfileLoadsDefaultsAndFirstSaveWritesTheNineteenValues
         {"StatusColor", Dword(0)},      {"StatusFontColor", Dword(0)},
         {"StatusFontSize", Dword(8)},   {"StatusTimeFormat", Sz("DD xx")},
         {"StorageType", Dword(2)},      {"Tag", Dword(0)},
+        {"TimeServer", Sz("")},         {"TimeServers", {rtMultiSz, {0}}},
     };
     EXPECT_EQ(key->Values(), expected);  // also written in alphabetical order
     EXPECT_TRUE(key->Keys.empty());
