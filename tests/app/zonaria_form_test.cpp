@@ -470,21 +470,23 @@ TEST_F(ZonariaFormTest, PlacementIsSavedAndRestored) {
     EXPECT_TRUE(f.isMinimized());
 }
 
-TEST_F(ZonariaFormTest, TheThreeFixedColoursComeBackAfterARestart) {
+TEST_F(ZonariaFormTest, ChosenColoursAndStylesComeBackAfterARestart) {
     {
         Start();
         ZonariaOptions().MVTColor = 0x123456;
         ZonariaOptions().MVTFontColor = 0x654321;
         ZonariaOptions().StatusFontColor = 0x111111;
         ZonariaOptions().StatusColor = 0x222222;
+        ZonariaOptions().StatusFontStyle = fsBold | fsItalic;
         form.reset();
     }
     ZonariaOptions() = TZonariaOptions();
     Start();
-    EXPECT_EQ(ZonariaOptions().MVTColor, 0xFF0000u);
-    EXPECT_EQ(ZonariaOptions().MVTFontColor, 0x00FFFFu);
-    EXPECT_EQ(ZonariaOptions().StatusFontColor, 0xFFFFFFu);
-    EXPECT_EQ(ZonariaOptions().StatusColor, 0x222222u);  // the others are as saved
+    EXPECT_EQ(ZonariaOptions().MVTColor, 0x123456u);
+    EXPECT_EQ(ZonariaOptions().MVTFontColor, 0x654321u);
+    EXPECT_EQ(ZonariaOptions().StatusFontColor, 0x111111u);
+    EXPECT_EQ(ZonariaOptions().StatusColor, 0x222222u);
+    EXPECT_EQ(ZonariaOptions().StatusFontStyle, fsBold | fsItalic);
 }
 
 TEST_F(ZonariaFormTest, ButtonsAndMenuItemsOpenTheirDialogsModally) {
