@@ -88,7 +88,9 @@ void TFormPersist::SavePlacement() {
         if (PersistOptions & epoState) {
             int32_t state = 0;
             const Qt::WindowStates ws = form_->windowState();
-            if (ws & Qt::WindowMinimized) state = 1;
+            // Hidden while minimised (in the notification area) is minimised, whatever state
+            // the window system reported for the hidden window since.
+            if ((ws & Qt::WindowMinimized) || (hiddenMinimized_ && !form_->isVisible())) state = 1;
             else if (ws & Qt::WindowMaximized) state = 2;
             Storage->WriteInteger("", "State", state);
             Storage->WriteBool("", "Topmost", topMost_);

@@ -19,6 +19,7 @@
 #include "map/hint_window.h"
 #include "map/map_logic.h"
 #include "map/map_panel.h"
+#include "settings/form_persist.h"
 #include "settings/ini_store.h"
 #include "settings/options.h"
 #include "shell/tray_icon.h"
@@ -427,6 +428,14 @@ TEST_F(ZonariaFormTest, MinimisingGoesToTheNotificationAreaAndShowComesBack) {
     ASSERT_GE(hint.size(), 14u);
     EXPECT_EQ(hint[0], '@');
     EXPECT_EQ(hint.substr(10, 4), "    ") << hint;
+    // The window system reports the hidden window as no longer minimised (it withdrew it): no
+    // restore, so the icon, the only way back, stays; and the state saved is still minimised.
+    f.setWindowState(Qt::WindowNoState);
+    Settle();
+    EXPECT_TRUE(f.TrayIcon->Enabled());
+    EXPECT_FALSE(f.isVisible());
+    f.FormStorage->SavePlacement();
+    EXPECT_EQ(f.OptionsIni->ReadInteger("\\ZonariaForm", "State", -1), 1);
 
     f.Show1->trigger();
     Settle();
