@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Starts after "Exit" while minimised, on a desktop with a window manager and a notification area.
 
-Starts its own virtual X display with openbox and trayer on it, then the program again and again
-with the stored state "minimised", each time ending it with a termination signal (which closes it
+Starts its own virtual X display with openbox and trayer on it. First the program comes back at
+the place it was closed at, start after start, and at twice the scale stays on the screen. Then it
+starts again and again with the stored state "minimised", each time ending it with a termination signal (which closes it
 as "Exit" does). After each start, once the window system has settled, the program must show its
 window or its icon: a running program that can be reached by neither is the fault this guards.
 Every process it starts is ended before it exits, also on failure or timeout.
@@ -20,7 +21,7 @@ import tempfile
 import time
 
 SKIPPED = 77
-TOOLS = ("/usr/bin/Xvfb", "/usr/bin/openbox", "/usr/bin/trayer", "/usr/bin/xdotool")
+TOOLS = ("/usr/bin/Xvfb", "/usr/bin/openbox", "/usr/bin/trayer", "/usr/bin/xdotool", "/usr/bin/xwininfo")
 MINIMISED = ('REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Zonaria\\ZonariaForm]\n'
              '"State"=dword:00000001\n"Left"=dword:00000064\n"Top"=dword:00000064\n')
 
@@ -114,12 +115,38 @@ def main():
                 raise RuntimeError("the notification area did not come up")
             time.sleep(0.1)
 
-        os.makedirs(os.path.join(tmp, "Zonaria"))
         reg = os.path.join(tmp, "Zonaria", "registry.reg")
-        with open(reg, "w") as f:
-            f.write(MINIMISED)
         failures = []
         failed = set()
+
+        # A fresh profile, then the same place again at every start; at twice the scale the
+        # window, now larger than the room below it, keeps its buttons on the screen.
+        places = []
+        for scale in ("1", "1", "1", "2"):
+            p = start([program], dict(env, QT_SCALE_FACTOR=scale), procs)
+            geometry = None
+            until = time.monotonic() + 30
+            while geometry is None and time.monotonic() < until:
+                time.sleep(0.2)
+                for wid in xdotool(env, "search", "--onlyvisible", "--pid", str(p.pid)).split():
+                    info = subprocess.run(["/usr/bin/xwininfo", "-id", wid], env=env, capture_output=True,
+                                          text=True, timeout=10).stdout
+                    v = dict(re.findall(r"(Absolute upper-left Y|Width|Height):\s+(-?\d+)", info))
+                    if int(v.get("Width", 0)) >= 500:
+                        geometry = v
+            time.sleep(1)
+            p.send_signal(signal.SIGTERM)
+            p.wait(20)
+            procs.remove(p)
+            with open(reg) as f:
+                places.append(re.findall(r'"(?:Left|Top)"=\S+', f.read()))
+            if scale == "2" and (geometry is None or int(geometry["Absolute upper-left Y"]) + int(geometry["Height"]) > 768):
+                failures.append("at 200%%: the window runs off the screen: %s" % geometry)
+        if places[1] != places[0] or places[2] != places[0]:
+            failures.append("the window moved between starts: %s" % places[:3])
+
+        with open(reg, "w") as f:
+            f.write(MINIMISED)
         for n in range(1, starts + 1):
             p = start([program], env, procs)
             until = time.monotonic() + 30
@@ -142,10 +169,15 @@ def main():
                 failed.add(n)
                 failures.append("start %d: ended with %s" % (n, code))
             with open(reg) as f:
-                if '"State"=dword:00000001' not in f.read():
-                    failed.add(n)
-                    failures.append("start %d: the minimised state was not kept" % n)
-        print("%d starts, %d showed their icon" % (starts, starts - len(failed)))
+                saved = f.read()
+            if '"State"=dword:00000001' not in saved:
+                failed.add(n)
+                failures.append("start %d: the minimised state was not kept" % n)
+            # Never shown, the window keeps the place it was given.
+            if '"Left"=dword:00000064' not in saved or '"Top"=dword:00000064' not in saved:
+                failed.add(n)
+                failures.append("start %d: the place moved: %s" % (n, re.findall(r'"(?:Left|Top)"=\S+', saved)))
+        print("%d minimised starts, %d showed their icon" % (starts, starts - len(failed)))
         for line in failures:
             print(line)
         return 1 if failures else 0
