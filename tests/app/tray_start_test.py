@@ -136,9 +136,13 @@ def main():
                         geometry = v
             time.sleep(1)
             p.send_signal(signal.SIGTERM)
-            p.wait(20)
+            try:
+                p.wait(20)
+            except subprocess.TimeoutExpired:
+                failures.append("a start at scale %s did not end" % scale)
             procs.remove(p)
-            with open(reg) as f:
+            end([p])
+            with open(reg) if os.path.exists(reg) else open(os.devnull) as f:
                 places.append(re.findall(r'"(?:Left|Top)"=\S+', f.read()))
             if scale == "2" and (geometry is None or int(geometry["Absolute upper-left Y"]) + int(geometry["Height"]) > 768):
                 failures.append("at 200%%: the window runs off the screen: %s" % geometry)
