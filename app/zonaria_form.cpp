@@ -187,10 +187,6 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
     // A damaged settings file was put aside: say so once.
     for (const std::string& warning : TakeRegistryWarnings()) ShowWarningBox(warning);
 
-    // Fixed at every start, whatever was saved.
-    options.MVTColor = 0xFF0000;
-    options.MVTFontColor = 0x00FFFF;
-    options.StatusFontColor = 0xFFFFFF;
     LogoBackColor = 0xFFFFFF;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -40,6 +41,24 @@ bool IsLookupFailure(int code) { return code >= WSAHOST_NOT_FOUND && code <= WSA
 
 }  // namespace
 
+std::string ServerFromField(const std::string& text) {
+    const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
+    auto first = std::find_if_not(text.begin(), text.end(), blank);
+    auto last = std::find_if_not(text.rbegin(), std::string::const_reverse_iterator(first), blank).base();
+    return first == last ? std::string(kDefaultTimeServer) : std::string(first, last);
+}
+
+void RememberServer(std::vector<std::string>& recent, const std::string& server, size_t keep) {
+    const auto fold = [](std::string s) {
+        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    const std::string key = fold(server);
+    std::erase_if(recent, [&](const std::string& s) { return s.empty() || fold(s) == key; });
+    recent.insert(recent.begin(), server);
+    if (recent.size() > keep) recent.resize(keep);
+}
+
 TDateTime TTimeSync::BuildDateUtc() {
     // __DATE__ is "Mmm dd yyyy"; midnight at its start is early enough whatever the zone.
     static const TDateTime date = [] {
@@ -70,7 +89,10 @@ TTimeSync::TTimeSync(TTimeSyncView& view, TClockSetter& clock, std::function<std
     s.OnSessionClosed = [this](TAsyncSocket* sender, uint16_t e) { TimeSocketSessionClosed(sender, e); };
     s.OnError = [this](TAsyncSocket* sender) { TimeSocketError(sender); };
     s.OnChangeState = [this](TAsyncSocket*, TSocketState, TSocketState now) {
-        if (now == wsConnecting) fConnectStartMs = SteadyMs();
+        if (now != wsConnecting || !fFetching) return;
+        // The connect limit starts here: the name lookup before it has only the whole fetch's.
+        fConnectStartMs = SteadyMs();
+        ArmFetchTimer(ConnectTimeoutMs);
     };
 }
 
@@ -88,7 +110,7 @@ void TTimeSync::FormShow() { fView.SetLocalTimeText(Formatted(LocalNowSource()))
 void TTimeSync::TimerTimer() {
     TDateTime local = LocalNowSource();
     fView.SetLocalTimeText(Formatted(local));
-    fView.SetRemoteTimeText(Formatted(local - ClockOffset));
+    fView.SetRemoteTimeText(ServerTimeKnown ? Formatted(local - ClockOffset) : std::string());
 }
 
 void TTimeSync::ArmFetchTimer(int ms) {
@@ -128,6 +150,10 @@ void TTimeSync::btnServerTimeClick() {
     fConnected = false;
     fFailed = false;
     fFetching = true;
+    // Until this fetch brings a time there is none to show.
+    ServerTimeKnown = false;
+    LastServerUtc.reset();
+    fView.SetRemoteTimeText("");
     fView.SetServerTimeEnabled(false);
     TAsyncSocket& s = *fTimeSocket;
     s.SetAddr(ServerAddr);
@@ -135,7 +161,7 @@ void TTimeSync::btnServerTimeClick() {
     s.SetProto("tcp");
     fFetchEndMs = SteadyMs() + FetchDeadlineMs;
     fConnectStartMs = SteadyMs();
-    ArmFetchTimer(ConnectTimeoutMs);
+    ArmFetchTimer(FetchDeadlineMs);
     s.Connect();
 }
 
@@ -206,7 +232,8 @@ void TTimeSync::FetchTimedOut() {
     const bool connected = fConnected;
     const bool deadline = SteadyMs() >= fFetchEndMs;
     std::string why;
-    if (deadline) why = std::string(connected ? "no complete reply" : "no answer") + " within " + Seconds(FetchDeadlineMs);
+    if (fTimeSocket->Resolving()) why = "the name was not found within " + Seconds(FetchDeadlineMs);
+    else if (deadline) why = std::string(connected ? "no complete reply" : "no answer") + " within " + Seconds(FetchDeadlineMs);
     else if (connected) why = "the server went silent for " + Seconds(IdleTimeoutMs);
     else why = "no answer within " + Seconds(ConnectTimeoutMs);
     // Marked failed first: the abort's close event then uses nothing that came before.
@@ -229,7 +256,9 @@ void TTimeSync::ParseServerReply() {
     const TDateTime utc = fFirstByteUtc.value_or(UtcNowSource());
     LastServerUtc = LastReply.ServerUtc;
     ClockOffset = velkaro::ClockOffset(utc, LastReply.ServerUtc);
+    ServerTimeKnown = true;
     fView.SetRemoteTimeText(Formatted(LocalNowSource() - ClockOffset));
+    if (OnServerTime) OnServerTime();
 }
 
 bool TTimeSync::SetProcessPrivilege(const std::string& name, bool enable) {
