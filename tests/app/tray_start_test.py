@@ -93,6 +93,8 @@ def main():
         print("skipped: %s not installed" % ", ".join(missing))
         return SKIPPED
 
+    # Ended from outside (a time limit), it still ends what it started.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     tmp = tempfile.mkdtemp(prefix="velkaro-tray-")
     procs = []
     try:
