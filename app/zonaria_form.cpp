@@ -684,8 +684,10 @@ void TZonariaForm::changeEvent(QEvent* event) {
         QMetaObject::invokeMethod(this, [this] {
             if (isMinimized() && !inTray_) AppMinimize();
         }, Qt::QueuedConnection);
-    } else if (was && !is && inTray_) {
-        // Restored some other way (the window manager): the icon goes.
+    } else if (was && !is && inTray_ && isVisible()) {
+        // Restored some other way (the window manager): the icon goes. A change that arrives
+        // after the window was hidden in the notification area (the window system withdrawing
+        // it) is no restore: the icon is then the only way back and stays.
         inTray_ = false;
         TrayIcon->SetEnabled(false);
     }

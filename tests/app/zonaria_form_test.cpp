@@ -22,12 +22,13 @@
 #include "map/map_logic.h"
 #include "map/map_panel.h"
 #include "map/time_scrubber.h"
-#include "timemodel/time_format.h"
+#include "settings/form_persist.h"
 #include "settings/ini_store.h"
 #include "settings/options.h"
 #include "shell/tray_icon.h"
 #include "tests/app/test_app.h"
 #include "tests/settings/temp_config.h"
+#include "timemodel/time_format.h"
 #include "widgets/color.h"
 
 namespace velkaro {
@@ -407,6 +408,14 @@ TEST_F(ZonariaFormTest, MinimisingGoesToTheNotificationAreaAndShowComesBack) {
     ASSERT_GE(hint.size(), 14u);
     EXPECT_EQ(hint[0], '@');
     EXPECT_EQ(hint.substr(10, 4), "    ") << hint;
+    // The window system reports the hidden window as no longer minimised (it withdrew it): no
+    // restore, so the icon, the only way back, stays; and the state saved is still minimised.
+    f.setWindowState(Qt::WindowNoState);
+    Settle();
+    EXPECT_TRUE(f.TrayIcon->Enabled());
+    EXPECT_FALSE(f.isVisible());
+    f.FormStorage->SavePlacement();
+    EXPECT_EQ(f.OptionsIni->ReadInteger("\\ZonariaForm", "State", -1), 1);
 
     f.Show1->trigger();
     Settle();
