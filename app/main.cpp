@@ -9,6 +9,8 @@
 
 #include "app/application.h"
 #include "app/zonaria_form.h"
+#include "planner/planner_form.h"
+#include "timemodel/iso_time.h"
 #include "sync/time_sync_form.h"
 #include "tools/time_calc_form.h"
 #include "tools/time_conf_form.h"
@@ -21,7 +23,7 @@
 namespace {
 
 // "configure" or "configure:N" (its page N), "sync", "convert", "calculate": a dialog for the
-// screenshot script. ("find:TEXT" is Find city, which the window owns.)
+// screenshot script ("planner" and "find:TEXT" are the main window's own).
 std::unique_ptr<QDialog> ScreenshotDialog(const QString& name, velkaro::TZonariaForm& form) {
     using namespace velkaro;
     const QStringList parts = name.split(QLatin1Char(':'));
@@ -74,13 +76,37 @@ int main(int argc, char** argv) {
     if (!shot.isEmpty()) {
         form.OnFirstPaint = [&form, &started, &dialog, shot, dialogName] {
             std::fprintf(stderr, "first paint after %lld ms\n", static_cast<long long>(started.elapsed()));
-            QWidget* find = nullptr;
-            if (dialogName.startsWith(QLatin1String("find:"))) {
+            // The map at another moment, with a city selected and pointed at (its same-time
+            // regions highlighted): VELKARO_SCREENSHOT_AT=2026-10-25T00:30:00Z, _CITY=London.
+            const std::string city = qEnvironmentVariable("VELKARO_SCREENSHOT_CITY").toStdString();
+            for (const auto& c : CityList)
+                if (c->Name == city) {
+                    form.MapImageClick(c->X + 2, c->Y);
+                    form.MapImageMouseMove(c->X + 2, c->Y);
+                }
+            if (const auto at = ParseIsoUtc(qEnvironmentVariable("VELKARO_SCREENSHOT_AT").toStdString()))
+                form.PreviewAt(*at);
+            QWidget* tool = nullptr;
+            bool find = false;
+            if (dialogName.startsWith(QLatin1String("planner"))) {
+                // "planner:Paris,New York,Tokyo" opens it with those places.
+                form.btnPlannerClick();
+                if (dialogName.contains(QLatin1Char(':'))) {
+                    std::vector<TPlanPlace> places;
+                    for (const QString& name : dialogName.section(QLatin1Char(':'), 1).split(QLatin1Char(',')))
+                        for (const auto& c : CityList)
+                            if (c->Name == name.toStdString()) places.push_back({c->Name, &ZoneOfCity(*c), {}});
+                    form.Planner->SetPlaces(places);
+                }
+                form.btnPlannerClick();
+                tool = form.Planner;
+            } else if (dialogName.startsWith(QLatin1String("find:"))) {
                 // Find city with the text typed, once the towns have been read.
                 form.MapFocus->FindCity();
-                find = form.MapFocus->FindCityPopup();
+                tool = form.MapFocus->FindCityPopup();
+                find = true;
                 form.PlaceIndex();
-                QObject::connect(&form, &TZonariaForm::PlaceIndexReady, find, [&form, dialogName] {
+                QObject::connect(&form, &TZonariaForm::PlaceIndexReady, tool, [&form, dialogName] {
                     form.MapFocus->FindCityPopup()->CityEdit->setText(dialogName.mid(5));
                 });
             } else if (!dialogName.isEmpty()) {
@@ -88,8 +114,8 @@ int main(int argc, char** argv) {
                 if (dialog) dialog->show();
                 else std::fprintf(stderr, "no dialog %s\n", qPrintable(dialogName));
             }
-            QTimer::singleShot(find ? 3000 : 500, &form, [&form, &dialog, shot, find] {
-                QWidget* window = find ? find : dialog ? static_cast<QWidget*>(dialog.get()) : &form;
+            QTimer::singleShot(find ? 3000 : 500, &form, [&form, &dialog, shot, tool] {
+                QWidget* window = dialog ? static_cast<QWidget*>(dialog.get()) : tool ? tool : &form;
                 if (!window->grab().save(shot, "PNG")) std::fprintf(stderr, "cannot write %s\n", qPrintable(shot));
                 dialog.reset();
                 form.close();
