@@ -103,6 +103,8 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
         if (SelectedCity != was && MapFocus) MapFocus->SelectionChanged();
     };
     MapImage->OnResize = [this] { FormResize(); };
+    // However fast the pointer leaves the map, its hint goes with it.
+    MapImage->installEventFilter(this);
 
     for (QPushButton* b : {btnTimeConv, btnTimeSync, btnTimeCalc, btnConfigure, btnAbout}) {
         b->setMouseTracking(true);
@@ -543,6 +545,10 @@ bool TZonariaForm::event(QEvent* event) {
 }
 
 bool TZonariaForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == MapImage) {
+        if (event->type() == QEvent::Leave) ForgetCityHint();
+        return false;
+    }
     if (watched == urlLabel) {
         if (event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
