@@ -1,7 +1,6 @@
 #include "cli/time_cli.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -137,7 +136,7 @@ int IntOption(const Args& a, const std::string& name, int fallback) {
 
 // The zone abbreviations of the zone database since 1970, and UT: a part of some city's name
 // ("IST" of Istanbul, "MST" of Amsterdam) is not what such a query means.
-constexpr std::array<std::string_view, 68> kZoneAbbreviations = {
+constexpr std::string_view kZoneAbbreviations[] = {
     "ACDT", "ACST", "ADDT", "ADT",  "AEDT", "AEST", "AHDT", "AHST", "AKDT", "AKST", "AST",  "AWDT", "AWST", "BDT",
     "BST",  "CAST", "CAT",  "CDT",  "CEST", "CET",  "CST",  "CHST", "EAT",  "EDT",  "EEST", "EET",  "EST",  "GDT",
     "GMT",  "GST",  "HDT",  "HKST", "HKT",  "HST",  "IDT",  "IST",  "JST",  "KDT",  "KST",  "MDT",  "MEST", "MET",
@@ -152,8 +151,8 @@ bool LooksLikeAbbreviation(const std::string& typed) {
         if (!std::isalpha(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) >= 0x80) return false;
         upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
-    return upper.size() == 1 || std::find(kZoneAbbreviations.begin(), kZoneAbbreviations.end(), upper) !=
-                                    kZoneAbbreviations.end();
+    return upper.size() == 1 ||
+           std::find(std::begin(kZoneAbbreviations), std::end(kZoneAbbreviations), upper) != std::end(kZoneAbbreviations);
 }
 
 // Names as a person types them: case and accents do not matter (see MatchCity).
