@@ -4,11 +4,13 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <string_view>
 
 #include "map/map_projection.h"
+#include "planner/meeting_plan.h"
 #include "platform/error.h"
 #include "timemodel/city_match.h"
 #include "timemodel/iso_time.h"
@@ -45,6 +47,12 @@ constexpr const char* kHelp =
     "                                         few minutes\n"
     "  cities                                 name, zone, X, Y of every city, tab-separated\n"
     "  now                                    Velkaro time, then every city with its time\n"
+    "  plan PLACE... [--date YYYY-MM-DD] [--hours 9-17] [--json] [--ics FILE]\n"
+    "                                         the hours of that day (default today) in each\n"
+    "                                         place, from the first place's midnight: working,\n"
+    "                                         early or late, night; the hours where everyone\n"
+    "                                         works; --ics writes the first of them as a\n"
+    "                                         calendar event\n"
     "  sync [--server HOST] [--port N] [--json]\n"
     "                                         ask a daytime server for its time and show the\n"
     "                                         computer's offset from it (never sets the clock)\n"
@@ -81,7 +89,8 @@ struct Args {
 };
 
 Args ParseArgs(const std::vector<std::string>& raw) {
-    static const char* kValued[] = {"--at", "--variant", "--format", "--local", "--to", "--data", "--server", "--port"};
+    static const char* kValued[] = {"--at",   "--variant", "--format", "--local", "--to",
+                                    "--data", "--server",  "--port",   "--date",  "--hours", "--ics"};
     Args a;
     for (size_t i = 0; i < raw.size(); ++i) {
         const std::string& s = raw[i];
@@ -272,6 +281,38 @@ TAnswer SunAnswer(const TCity& city, TDateTime utc) {
     return a;
 }
 
+int Plan(const Args& a, std::ostream& out) {
+    const auto hoursText = a.Option("--hours");
+    TWorkingHours hours;
+    if (hoursText) {
+        const auto h = ParseWorkingHours(*hoursText);
+        if (!h) throw UsageError("malformed hours \"" + *hoursText + "\" (expected e.g. 9-17 or 08:30-16:30)");
+        hours = *h;
+    }
+    std::vector<TPlanPlace> places;
+    for (size_t i = 1; i < a.positional.size(); ++i) {
+        const TCity& c = FindCity(a.positional[i]);
+        places.push_back({c.Name, &ZoneOfCity(c), hours});
+    }
+    TDateTimeFields date = DecodeDateTime(UtcToZoneLocal(*places.front().Zone, UtcNow()));
+    if (const auto d = a.Option("--date")) {
+        const auto t = ParseIsoLocal(*d + "T00:00:00");
+        if (!t) throw UsageError("malformed date \"" + *d + "\" (expected e.g. 2026-12-08)");
+        date = DecodeDateTime(*t);
+    }
+    const TMeetingPlan plan = PlanMeeting(places, date.Year, date.Month, date.Day);
+    if (const auto file = a.Option("--ics")) {
+        const int hour = plan.FirstCommon();
+        if (hour < 0) throw Error("no hour where everyone works; no event written");
+        std::ofstream ics(*file, std::ios::binary | std::ios::trunc);
+        ics << MeetingIcs(plan, hour, 1, UtcNow());
+        ics.close();
+        if (!ics) throw Error("cannot write \"" + *file + "\"");
+    }
+    out << (a.options.count("--json") ? PlanJson(plan) : Utf8FromLatin1(PlanText(plan)));
+    return 0;
+}
+
 void Load(const Args& a, std::ostream& err) {
     std::string dir = a.Option("--data").value_or("");
     if (dir.empty()) dir = FindDataDirectory();
@@ -386,6 +427,12 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
             out << (i ? "," : "") << "\n" << CityAnswer(*CityList[i], "D x", utc).Object();
         out << "\n]}\n";
         return 0;
+    }
+    if (cmd == "plan") {
+        if (a.positional.size() < 2)
+            throw UsageError("usage: velkaro-time plan PLACE... [--date YYYY-MM-DD] [--hours 9-17] [--json] [--ics FILE]");
+        Load(a, err);
+        return Plan(a, out);
     }
     throw UsageError("unknown command \"" + cmd + "\" (velkaro-time --help lists them)");
 }

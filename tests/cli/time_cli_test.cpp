@@ -124,6 +124,37 @@ TEST_F(TimeCli, CityNamesAsTyped) {
     }
 }
 
+TEST_F(TimeCli, PlanTableCommonHoursAndErrors) {
+    const Result r = Run({"plan", "Paris", "new york", "--date", "2026-12-08"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Paris     00. 01. 02."), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("New York  18~ 19~"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  New York, 18:00: -1 day\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Everyone works: Paris: Tuesday 8 December 2026, 15:00-17:00; "
+                         "New York: Tuesday 8 December 2026, 09:00-11:00\n"),
+              std::string::npos)
+        << r.out;
+    // 10-12 in both: Paris's are New York's 04-06.
+    EXPECT_NE(Run({"plan", "Paris", "New York", "--date", "2026-12-08", "--hours", "10-12"})
+                  .out.find("No hour where everyone works.\n"),
+              std::string::npos);
+    const Result json = Run({"plan", "Z\xC3\xBCrich", "--date", "2026-12-08", "--json"});
+    EXPECT_EQ(json.out.rfind("{\"date\":\"2026-12-08\",\"places\":[{\"label\":\"Z\\u00fcrich\",\"zone\":\"Paris\"", 0), 0u)
+        << json.out;
+    EXPECT_NE(json.out.find("\"common\":[9,10,11,12,13,14,15,16]}\n"), std::string::npos);
+
+    const fs::path none = dir / "none.ics";
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"plan"}, {"plan", "Paris", "--hours", "17-9"}, {"plan", "Paris", "--date", "2026-02-30"},
+          {"plan", "Paris", "--date", "tomorrow"}, {"plan", "Atlantis"},
+          {"plan", "Paris", "New York", "--hours", "10-12", "--date", "2026-12-08", "--ics", none.string()}}) {
+        const Result e = Run(bad);
+        EXPECT_EQ(e.status, 2) << bad.back();
+        EXPECT_EQ(std::count(e.err.begin(), e.err.end(), '\n'), 1) << e.err;
+    }
+    EXPECT_FALSE(fs::exists(none));
+}
+
 TEST_F(TimeCli, NowListsVelkaroThenEveryCity) {
     const Result r = Run({"now"});
     ASSERT_EQ(r.status, 0);
