@@ -123,6 +123,8 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
         if (SelectedCity != was && MapFocus) MapFocus->SelectionChanged();
     };
     MapImage->OnResize = [this] { FormResize(); };
+    // However fast the pointer leaves the map, its hint goes with it.
+    MapImage->installEventFilter(this);
     MapImage->OnWheel = [this](QWheelEvent* e) { return MapImageWheel(e); };
 
     // Under the map, above the buttons.
@@ -717,6 +719,10 @@ bool TZonariaForm::event(QEvent* event) {
 }
 
 bool TZonariaForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == MapImage) {
+        if (event->type() == QEvent::Leave) ForgetCityHint();
+        return false;
+    }
     if (watched == urlLabel) {
         if (event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&

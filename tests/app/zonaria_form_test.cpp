@@ -252,9 +252,28 @@ TEST_F(ZonariaFormTest, PointingAtACityShowsItsHint) {
         EXPECT_EQ(f.HintWindow->geometry().left(), s.x());
         EXPECT_EQ(f.HintWindow->geometry().bottom() + 1, s.y() - 4);
     }
+    // A longer text (9:59:57 to 10:00:03) is measured again: it grows from where it stands.
+    const QRect before = f.HintWindow->geometry();
+    const QString longer = f.HintWindow->Text() + QStringLiteral(" and then some more");
+    f.HintWindow->SetText(longer);
+    EXPECT_EQ(f.HintWindow->geometry().bottomLeft(), before.bottomLeft());
+    EXPECT_EQ(f.HintWindow->size(), f.HintWindow->CalcHintRect(10000, longer).size());
     // Moving off every city hides it.
     QTest::mouseMove(f.MapImage, EmptyMapPoint());
     Settle();
+    EXPECT_FALSE(f.HintWindow->isVisible());
+    EXPECT_EQ(f.HoverCity, nullptr);
+
+    // At the right edge of the screen it stays on the screen; leaving the map takes it away.
+    const QRect screen = f.screen()->availableGeometry();
+    f.move(screen.right() - 2 - (city.X + 2), f.y());
+    Settle();
+    QTest::mouseMove(f.MapImage, QPoint(city.X + 2, city.Y));
+    Settle();
+    ASSERT_TRUE(f.HintWindow->isVisible());
+    EXPECT_TRUE(screen.contains(f.HintWindow->geometry())) << f.HintWindow->geometry().right();
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(f.MapImage, &leave);
     EXPECT_FALSE(f.HintWindow->isVisible());
     EXPECT_EQ(f.HoverCity, nullptr);
 }
@@ -279,11 +298,11 @@ TEST_F(ZonariaFormTest, ButtonsHideTheHintAndTheTickBringsItBack) {
     EXPECT_EQ(f.HoverCity, &city);
 
     // The tick shows it again, at the same place, with the text of the current format.
-    const QRect where = f.HintWindow->geometry();
+    const QPoint where = f.HintWindow->geometry().bottomLeft();
     ZonariaOptions().HintTimeFormat = "'fixed text'";
     f.TimerTimer();
     EXPECT_TRUE(f.HintWindow->isVisible());
-    EXPECT_EQ(f.HintWindow->geometry(), where);
+    EXPECT_EQ(f.HintWindow->geometry().bottomLeft(), where);
     EXPECT_EQ(f.HintWindow->Text(), QString::fromLatin1(CityHintText(city, "'fixed text'", UtcNow())));
 }
 
