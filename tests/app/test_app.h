@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/application.h"
 #include "app/error_box.h"
 
 namespace velkaro {
@@ -16,6 +17,15 @@ inline QApplication& TestApplication() {
     static char name[] = "velkaro-test";
     static char* argv[] = {name, nullptr};
     static auto* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// The program's own application object, for the tests of what it adds to QApplication.
+inline TVelkaroApplication& App() {
+    static int argc = 1;
+    static char name[] = "app-test";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new TVelkaroApplication(argc, argv);
     return *app;
 }
 
