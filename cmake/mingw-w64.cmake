@@ -17,10 +17,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-# Test programs run under Wine; ctest prefixes every test command with this.
+# Test programs run under Wine; ctest prefixes every test command with this (wine-run picks
+# the loader that can run on this system).
 find_program(VELKARO_WINE wine)
 if(VELKARO_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${VELKARO_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
 endif()
 
 # The static Qt that scripts/qt-windows builds (its folder in VELKARO_QT_PREFIX): searched like
