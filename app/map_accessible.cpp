@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/map_focus.h"
-#include "app/map_logic.h"
-#include "app/map_panel.h"
+#include "map/map_logic.h"
+#include "map/map_panel.h"
 #include "app/zonaria_form.h"
 #include "settings/options.h"
 #include "timemodel/time_format.h"

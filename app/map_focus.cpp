@@ -5,10 +5,10 @@
 #include <QPainter>
 #include <QShortcut>
 
-#include "app/find_city_popup.h"
-#include "app/hint_window.h"
+#include "map/find_city_popup.h"
+#include "map/hint_window.h"
 #include "app/map_accessible.h"
-#include "app/map_panel.h"
+#include "map/map_panel.h"
 #include "app/zonaria_form.h"
 
 namespace velkaro {

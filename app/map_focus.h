@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/find_city_popup.h"
-#include "app/map_keyboard.h"
+#include "map/find_city_popup.h"
+#include "map/map_keyboard.h"
 
 class QKeyEvent;
 class QPainter;

@@ -14,13 +14,13 @@
 #include <QUrl>
 #include <cmath>
 
-#include "app/daylight_layer.h"
+#include "map/daylight_layer.h"
 #include "app/error_box.h"
-#include "app/hint_window.h"
+#include "map/hint_window.h"
 #include "app/map_accessible.h"
 #include "app/map_focus.h"
-#include "app/map_logic.h"
-#include "app/map_panel.h"
+#include "map/map_logic.h"
+#include "map/map_panel.h"
 #include "platform/locale.h"
 #include "platform/registry_hive.h"
 #include "settings/form_persist.h"

@@ -17,9 +17,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/daylight_layer.h"
-#include "app/map_logic.h"
-#include "app/map_panel.h"
+#include "map/daylight_layer.h"
+#include "map/map_logic.h"
+#include "map/map_panel.h"
 #include "app/zonaria_form.h"
 #include "settings/options.h"
 #include "resources/resources.h"

@@ -20,8 +20,8 @@
 #include <memory>
 #include <sstream>
 
-#include "app/map_logic.h"
-#include "app/map_panel.h"
+#include "map/map_logic.h"
+#include "map/map_panel.h"
 #include "app/zonaria_form.h"
 #include "settings/options.h"
 #include "sync/time_sync_form.h"

@@ -1,7 +1,7 @@
 // Entry point of velkaro-time.
 #include <iostream>
 
-#include "app/time_cli.h"
+#include "cli/time_cli.h"
 #include "platform/console.h"
 #include "sync/sync_command.h"
 

@@ -1,4 +1,4 @@
-#include "app/map_logic.h"
+#include "map/map_logic.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "app/map_keyboard.h"
+#include "map/map_keyboard.h"
 
 #include <cmath>
 #include <numbers>

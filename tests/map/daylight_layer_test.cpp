@@ -1,14 +1,14 @@
 // The night shading over the map: where the sun is up the picture stays, the twilight band is
 // darkened less than the night, at both pixel ratios, and the hour labels are never touched.
-#include "app/daylight_layer.h"
+#include "map/daylight_layer.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
-#include "app/map_logic.h"
-#include "app/map_projection.h"
+#include "map/map_logic.h"
+#include "map/map_projection.h"
 #include "timemodel/solar.h"
 
 namespace velkaro {

@@ -1,10 +1,10 @@
-#include "app/time_cli.h"
+#include "cli/time_cli.h"
 
 #include <cmath>
 #include <map>
 #include <optional>
 
-#include "app/map_projection.h"
+#include "map/map_projection.h"
 #include "platform/error.h"
 #include "timemodel/city_match.h"
 #include "timemodel/iso_time.h"

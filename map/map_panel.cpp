@@ -1,4 +1,4 @@
-#include "app/map_panel.h"
+#include "map/map_panel.h"
 
 #include <QMouseEvent>
 

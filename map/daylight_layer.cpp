@@ -1,11 +1,11 @@
-#include "app/daylight_layer.h"
+#include "map/daylight_layer.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
 
-#include "app/map_projection.h"
+#include "map/map_projection.h"
 #include "timemodel/solar.h"
 
 namespace velkaro {

@@ -1,4 +1,4 @@
-#include "app/find_city_popup.h"
+#include "map/find_city_popup.h"
 
 #include <QApplication>
 #include <QCompleter>

@@ -1,4 +1,4 @@
-#include "app/hint_window.h"
+#include "map/hint_window.h"
 
 #include <QFontMetrics>
 #include <QPainter>

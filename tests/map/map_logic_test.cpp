@@ -1,5 +1,5 @@
 // City picking, strip geometry and the texts of the strip, hint and icon.
-#include "app/map_logic.h"
+#include "map/map_logic.h"
 
 #include <gtest/gtest.h>
 
