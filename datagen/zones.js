@@ -1,16 +1,16 @@
 // Zone lines for azones.lst from the compiled zone files of the IANA database.
 //
-// A zone line carries one yearly rule, which is what the POSIX TZ string at the end of a
-// compiled zone file describes. Two conversions sit between them: the file's months are
-// 0-based and its weekdays 1 = Sunday, and the program compares both switch moments with the
-// zone's standard time, while the TZ string gives the end of daylight time in daylight time.
+// A zone line's thirteen fields carry one yearly rule, which is what the POSIX TZ string at the
+// end of a compiled zone file describes. Two conversions sit between them: the file's months
+// are 0-based and its weekdays 1 = Sunday, and the program compares both switch moments with
+// the zone's standard time, while the TZ string gives the end of daylight time in daylight time.
 //
-// A zone is "not expressible" when its TZ string uses a rule form the file has no field for
-// (Julian days), or when the database's own transitions in the years we check differ from what
-// the TZ string alone would give (for example Morocco's changes around Ramadan, which follow
-// the lunar calendar). Such a zone still gets a line: the yearly rule of its TZ string, which is
-// what the zone follows outside those irregular changes. It is listed in the file's header and
-// by the generator, so nobody mistakes the line for an exact one.
+// After them comes the zone's history: every offset the database gives from 1970 until the
+// 1 January from which the yearly rule alone gives what the database gives (checked up to
+// 2040), as UTC instants. So changes of standard offset, years without daylight time and
+// Morocco's pauses for Ramadan all convert exactly. A zone whose rule the thirteen fields
+// cannot hold (Julian days) is exact only as far as its history reaches; the generator and the
+// file's header say so.
 'use strict';
 const fs = require('fs');
 const { readTzif, parsePosixTz, posixTransitions, dayStart } = require('./lib/tzif');
