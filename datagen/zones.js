@@ -6,11 +6,11 @@
 // the zone's standard time, while the TZ string gives the end of daylight time in daylight time.
 //
 // After them comes the zone's history: every offset the database gives from 1970 until the
-// 1 January from which the yearly rule alone gives what the database gives (checked up to
-// 2040), as UTC instants. So changes of standard offset, years without daylight time and
-// Morocco's pauses for Ramadan all convert exactly. A zone whose rule the thirteen fields
-// cannot hold (Julian days) is exact only as far as its history reaches; the generator and the
-// file's header say so.
+// 1 January from which the yearly rule alone gives what the database gives (compared up to 2040,
+// or past the last change the database lists), as UTC instants. So changes of standard offset,
+// years without daylight time and Morocco's pauses for Ramadan all convert exactly. A zone
+// whose rule the thirteen fields cannot hold (Julian days) is exact only as far as its history
+// reaches; the generator and the file's header say so.
 'use strict';
 const fs = require('fs');
 const { readTzif, parsePosixTz, posixTransitions, dayStart } = require('./lib/tzif');
@@ -24,11 +24,18 @@ function tzdataVersion() {
   return m[1];
 }
 
-// The history reaches from 1970 until the year from which the yearly rule holds unchanged; the
-// database is compared with the rule up to HORIZON (past the end of 32-bit time, where the
-// compiled files' explicit transitions stop and their TZ string takes over).
+// The history reaches from 1970 until the year from which the yearly rule holds unchanged.
 const HISTORY_FROM = dayStart(1970, 1, 1);
-const HORIZON = dayStart(2040, 1, 1);
+
+// How far the database is compared with the rule: 2040, past the end of 32-bit time where the
+// compiled files' explicit transitions mostly stop and their TZ string takes over, or two years
+// past the last explicit transition where a file lists more (Palestine's predicted changes
+// around Ramadan run to the 2080s).
+function horizonOf(zif) {
+  const tr = zif.transitions;
+  const last = tr.length ? new Date(tr[tr.length - 1].at * 1000).getUTCFullYear() : 0;
+  return dayStart(Math.max(2040, last + 2), 1, 1);
+}
 
 // Offset (seconds east) under the TZ string alone, Julian-day rules included.
 function posixAt(tz, at) {
@@ -60,20 +67,20 @@ function databaseOffsetAt(zif, tz, at) {
   return tr[lo].offset;
 }
 
-// The end of the last stretch in [HISTORY_FROM, HORIZON) where the database and the zone line's
+// The end of the last stretch in [HISTORY_FROM, horizon) where the database and the zone line's
 // yearly rule disagree; null when they agree throughout.
-function lastDisagreement(zif, tz) {
+function lastDisagreement(zif, tz, horizon) {
   const cuts = new Set([HISTORY_FROM]);
-  const inSpan = (at) => at > HISTORY_FROM && at < HORIZON;
+  const inSpan = (at) => at > HISTORY_FROM && at < horizon;
   for (const t of zif.transitions) if (inSpan(t.at)) cuts.add(t.at);
   if (tz.dstStart) {
-    const y1 = new Date(HORIZON * 1000).getUTCFullYear();
+    const y1 = new Date(horizon * 1000).getUTCFullYear();
     for (const t of posixTransitions(tz, 1969, y1)) if (inSpan(t.at)) cuts.add(t.at);
   }
   const points = [...cuts].sort((a, b) => a - b);
   let end = null;
   points.forEach((at, i) => {
-    if (databaseOffsetAt(zif, tz, at) !== ruleOffsetAt(tz, at)) end = i + 1 < points.length ? points[i + 1] : HORIZON;
+    if (databaseOffsetAt(zif, tz, at) !== ruleOffsetAt(tz, at)) end = i + 1 < points.length ? points[i + 1] : horizon;
   });
   return end;
 }
@@ -97,19 +104,29 @@ function historyOffset(seconds) {
 // UTC, then "time=rule" from which the yearly rule holds. Empty when the rule holds since 1970.
 // The end is rounded up to the next 1 January, so that it falls far from any switch.
 function historyFields(zif, tz) {
-  const last = lastDisagreement(zif, tz);
-  if (last === null) return { fields: [], until: null };
+  const horizon = horizonOf(zif);
+  const last = lastDisagreement(zif, tz, horizon);
+  if (last === null) return { fields: [], until: null, horizon };
   const lastYear = new Date((last - 1) * 1000).getUTCFullYear();
-  const until = Math.min(dayStart(lastYear + 1, 1, 1), HORIZON);
+  const until = Math.min(dayStart(lastYear + 1, 1, 1), horizon);
+  // The file's own transitions, then its TZ string's beyond the last of them.
+  const tr = zif.transitions;
+  const lastListed = tr.length ? tr[tr.length - 1].at : -Infinity;
+  const changes = [...tr];
+  if (tz.dstStart) {
+    const from = new Date(Math.max(lastListed, HISTORY_FROM) * 1000).getUTCFullYear();
+    const to = new Date(until * 1000).getUTCFullYear();
+    changes.push(...posixTransitions(tz, from, to).filter((t) => t.at > lastListed));
+  }
   let offset = databaseOffsetAt(zif, tz, HISTORY_FROM);
   const fields = [`${historyTime(HISTORY_FROM)}=${historyOffset(offset)}`];
-  for (const t of zif.transitions) {
+  for (const t of changes) {
     if (t.at <= HISTORY_FROM || t.at >= until || t.offset === offset) continue;
     offset = t.offset;
     fields.push(`${historyTime(t.at)}=${historyOffset(offset)}`);
   }
   fields.push(`${historyTime(until)}=rule`);
-  return { fields, until };
+  return { fields, until, horizon };
 }
 
 const isoDay = (at) => new Date(at * 1000).toISOString().slice(0, 10);
@@ -140,8 +157,8 @@ function zoneLine(zoneId) {
       end.month - 1, end.weekday + 1, week(end.week), ...hourMinute(endInStandard)];
   }
   const history = historyFields(zif, tz);
-  if (history.until === HORIZON) {
-    problems.push(`its rule "${zif.footer}" is not one a zone line can hold; exact until ${isoDay(HORIZON)}`);
+  if (history.until === history.horizon) {
+    problems.push(`its rule "${zif.footer}" is not one a zone line can hold; exact until ${isoDay(history.horizon)}`);
   }
   // The history begins at the fourteenth field, so a line without daylight time spells out all
   // thirteen (months -1).

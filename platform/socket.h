@@ -84,6 +84,9 @@ int SockPendingError(TSocketHandle s);
 // Bytes read, 0 when the peer has closed, -1 on failure.
 long SockRecv(TSocketHandle s, void* buffer, long length, bool peek = false);
 long SockSend(TSocketHandle s, const void* buffer, long length);
+// One datagram to an address; one datagram in, with the address it came from.
+long SockSendTo(TSocketHandle s, const void* buffer, long length, const TSockAddress& to);
+long SockRecvFrom(TSocketHandle s, void* buffer, long length, TSockAddress& from);
 // Bytes waiting to be read, -1 on failure.
 long SockPendingBytes(TSocketHandle s);
 

@@ -227,6 +227,34 @@ long SockSend(TSocketHandle s, const void* buffer, long length) {
     return static_cast<long>(n);
 }
 
+long SockSendTo(TSocketHandle s, const void* buffer, long length, const TSockAddress& to) {
+    if (length < 0) length = 0;
+    socklen_t len = 0;
+    sockaddr_storage ss = ToNative(to, len);
+    ssize_t n;
+    do {
+        n = ::sendto(s, buffer, static_cast<size_t>(length), MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&ss), len);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) Fail(errno);
+    return static_cast<long>(n);
+}
+
+long SockRecvFrom(TSocketHandle s, void* buffer, long length, TSockAddress& from) {
+    if (length < 0) length = 0;
+    sockaddr_storage ss{};
+    socklen_t len = sizeof ss;
+    ssize_t n;
+    do {
+        n = ::recvfrom(s, buffer, static_cast<size_t>(length), 0, reinterpret_cast<sockaddr*>(&ss), &len);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        Fail(errno);
+        return -1;
+    }
+    if (!FromNative(reinterpret_cast<sockaddr*>(&ss), from)) from = TSockAddress{};
+    return static_cast<long>(n);
+}
+
 long SockPendingBytes(TSocketHandle s) {
     int count = 0;
     if (::ioctl(s, FIONREAD, &count) != 0) {

@@ -183,6 +183,33 @@ long SockSend(TSocketHandle s, const void* buffer, long length) {
     return n;
 }
 
+long SockSendTo(TSocketHandle s, const void* buffer, long length, const TSockAddress& to) {
+    if (length < 0) length = 0;
+    int len = 0;
+    sockaddr_storage ss = ToNative(to, len);
+    const int n = ::sendto(Native(s), static_cast<const char*>(buffer), static_cast<int>(length), 0,
+                           reinterpret_cast<sockaddr*>(&ss), len);
+    if (n == SOCKET_ERROR) {
+        Fail();
+        return -1;
+    }
+    return n;
+}
+
+long SockRecvFrom(TSocketHandle s, void* buffer, long length, TSockAddress& from) {
+    if (length < 0) length = 0;
+    sockaddr_storage ss{};
+    int len = sizeof ss;
+    const int n = ::recvfrom(Native(s), static_cast<char*>(buffer), static_cast<int>(length), 0,
+                             reinterpret_cast<sockaddr*>(&ss), &len);
+    if (n == SOCKET_ERROR) {
+        Fail();
+        return -1;
+    }
+    if (!FromNative(reinterpret_cast<sockaddr*>(&ss), from)) from = TSockAddress{};
+    return n;
+}
+
 long SockPendingBytes(TSocketHandle s) {
     u_long count = 0;
     if (::ioctlsocket(Native(s), FIONREAD, &count) != 0) {

@@ -1,5 +1,6 @@
 #include "sync/async_socket.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "sync/socket_library.h"
@@ -38,6 +39,8 @@ TAsyncSocket::TAsyncSocket(TEventSource& events) : fEvents(events), fAlive(std::
 TAsyncSocket::~TAsyncSocket() {
     fDestroying = true;
     CancelLookup();
+    StopAttemptTimer();
+    DropRacers();
     try {
         if (fState != wsClosed) Close();
     } catch (...) {
@@ -51,7 +54,7 @@ TAsyncSocket::~TAsyncSocket() {
 
 void TAsyncSocket::ResetToDefaults() {
     fDestAddrs.clear();
-    fAddrIndex = 0;
+    fNextAddr = 0;
     fDestPort = 0;
     fAddrAssigned = fPortAssigned = false;
     fAddrResolved = fPortResolved = fProtoResolved = fLocalPortResolved = false;
@@ -90,6 +93,8 @@ void TAsyncSocket::ReportSocketError(const std::string& function) {
     std::string message =
         "Error " + std::to_string(code) + " in function " + function + "\r\n" + SocketErrorText(code);
     if (code == WSAECONNRESET || code == WSAENOTCONN) {
+        StopAttemptTimer();
+        DropRacers();
         if (fHandle != INVALID_SOCKET_HANDLE) {
             DropNotifiers();
             SockClose(fHandle);
@@ -232,7 +237,7 @@ void TAsyncSocket::Connect() {
         fLastError = 0;
         return ReportError(std::string("connect: ") + e.what());
     }
-    if (fAddrResolved) return OpenAndConnect(true);
+    if (fAddrResolved) return OpenAndConnect();
     TSockAddress literal;
     if (IsDottedAddress(fAddrStr) || SockParseIPv6(fAddrStr, literal) || fAddrStr.size() >= 257) {
         // Nothing to look up: the text is the address (or is refused at once).
@@ -243,7 +248,7 @@ void TAsyncSocket::Connect() {
             return ReportError(std::string("connect: ") + e.what());
         }
         fAddrResolved = true;
-        return OpenAndConnect(true);
+        return OpenAndConnect();
     }
 
     // A name server may keep a lookup waiting for seconds: it runs on a thread of its own while
@@ -291,7 +296,7 @@ void TAsyncSocket::LookupPoll() {
         }
         fDestAddrs = std::move(lookup->Addrs);
         fAddrResolved = true;
-        OpenAndConnect(true);
+        OpenAndConnect();
     } catch (const std::exception& e) {
         HandleHandlerException(e);
     }
@@ -306,6 +311,8 @@ void TAsyncSocket::CancelLookup() {
 void TAsyncSocket::AbandonSocket() {
     // The attempt is over: a socket that failed to start connecting must not linger as
     // "opened", or every later Connect would find it in use.
+    StopAttemptTimer();
+    DropRacers();
     DropNotifiers();
     if (fHandle != INVALID_SOCKET_HANDLE) SockClose(fHandle);
     fHandle = INVALID_SOCKET_HANDLE;
@@ -320,75 +327,129 @@ void TAsyncSocket::FailConnect(const std::string& function) {
     ReportError("Error " + std::to_string(code) + " in function " + function + "\r\n" + SocketErrorText(code));
 }
 
-void TAsyncSocket::OpenAndConnect(bool first) {
-    if (first) fAddrIndex = 0;
+void TAsyncSocket::OpenAndConnect() {
+    fNextAddr = 0;
+    fAttemptError = 0;
     if (fDestAddrs.empty()) {
         SockSetLastError(WSAEINVAL);
         return FailConnect("Connect");
     }
-    TSockAddress dest = fDestAddrs[fAddrIndex];
-    dest.Port = fDestPort;
-    bool stream = fSocketType == 1;
-    fHandle = SockOpen(stream, fProtocol, dest.V6);
-    if (fHandle == INVALID_SOCKET_HANDLE) {
-        if (TryNextAddress()) return;
-        return FailConnect("Connect (socket)");
-    }
+    if (fSocketType == 1) return StartNextAttempt();
+
+    // A datagram socket has no connection to race: it sends to the name's first address.
+    fDatagramDest = fDestAddrs[0];
+    fDatagramDest.Port = fDestPort;
+    fNextAddr = 1;
+    fHandle = SockOpen(false, fProtocol, fDatagramDest.V6);
+    if (fHandle == INVALID_SOCKET_HANDLE) return FailConnect("Connect (socket)");
     ++fSession;
-    if (first) SetState(wsOpened);
-
-    if (stream) {
-        if (!SockSetFlag(fHandle, sfReuseAddr, true)) return FailConnect("setsockopt(SO_REUSEADDR)");
-        if (LingerOnOff != wsLingerNoSet && !SockSetLinger(fHandle, LingerOnOff == wsLingerOn, LingerTimeout))
-            return FailConnect("setsockopt(SO_LINGER)");
-        if (!SockSetFlag(fHandle, sfKeepAlive, true)) return FailConnect("setsockopt(SO_KEEPALIVE)");
-        if ((fLocalPortNum != 0 || fLocalAddr != "0.0.0.0") && !BindLocal()) return;
-    } else {
-        if (!BindLocal()) return;
-        if (!dest.V6 && SockAddressV4Value(dest) == 0xFFFFFFFFu && !SockSetFlag(fHandle, sfBroadcast, true))
-            return FailConnect("setsockopt(SO_BROADCAST)");
-    }
-
-    if (!stream) {
-        WatchNotifications(true, false);
-        SetState(wsConnected);
-        if (OnSessionConnected) OnSessionConnected(this, 0);
-        return;
-    }
-
-    int rc = SockConnectTo(fHandle, dest);
-    if (rc >= 0) {
-        WatchNotifications(false, true);
-        if (fState != wsConnecting) SetState(wsConnecting);
-        return;
-    }
-    int code = SockLastError();
-    if (TryNextAddress()) return;
-    SockSetLastError(code);
-    if (IsDeferredConnectError(code)) {
-        if (fState != wsConnecting) SetState(wsConnecting);
-        PostNotification(FD_CONNECT, static_cast<uint16_t>(code));
-        return;
-    }
-    FailConnect("Connect");
+    SetState(wsOpened);
+    // The local address is IPv4; an IPv6 socket gets its port when it first sends.
+    const bool localGiven = fLocalPortNum != 0 || fLocalAddr != "0.0.0.0";
+    if ((!fDatagramDest.V6 || localGiven) && !BindLocal()) return;
+    if (!fDatagramDest.V6 && SockAddressV4Value(fDatagramDest) == 0xFFFFFFFFu &&
+        !SockSetFlag(fHandle, sfBroadcast, true))
+        return FailConnect("setsockopt(SO_BROADCAST)");
+    WatchNotifications(true, false);
+    SetState(wsConnected);
+    if (OnSessionConnected) OnSessionConnected(this, 0);
 }
 
-bool TAsyncSocket::TryNextAddress() {
-    if (fAddrIndex + 1 >= fDestAddrs.size()) return false;
-    // This address failed; the name has others, tried in the resolver's order.
-    DropNotifiers();
-    if (fHandle != INVALID_SOCKET_HANDLE) SockClose(fHandle);
-    fHandle = INVALID_SOCKET_HANDLE;
-    ++fAddrIndex;
-    OpenAndConnect(false);
-    return true;
+// 1: connecting may start; 0: no socket for this address (fAttemptError says why); -1: a
+// failure that ends the whole attempt, already reported.
+int TAsyncSocket::OpenAttempt(const TSockAddress& dest) {
+    fHandle = SockOpen(true, fProtocol, dest.V6);
+    if (fHandle == INVALID_SOCKET_HANDLE) {
+        fAttemptError = SockLastError();
+        return 0;
+    }
+    ++fSession;
+    if (fState == wsClosed) SetState(wsOpened);
+    if (!SockSetFlag(fHandle, sfReuseAddr, true)) {
+        FailConnect("setsockopt(SO_REUSEADDR)");
+        return -1;
+    }
+    if (LingerOnOff != wsLingerNoSet && !SockSetLinger(fHandle, LingerOnOff == wsLingerOn, LingerTimeout)) {
+        FailConnect("setsockopt(SO_LINGER)");
+        return -1;
+    }
+    if (!SockSetFlag(fHandle, sfKeepAlive, true)) {
+        FailConnect("setsockopt(SO_KEEPALIVE)");
+        return -1;
+    }
+    if ((fLocalPortNum != 0 || fLocalAddr != "0.0.0.0") && !BindLocal()) return -1;
+    return 1;
+}
+
+void TAsyncSocket::StartNextAttempt() {
+    StopAttemptTimer();
+    while (fNextAddr < fDestAddrs.size()) {
+        TSockAddress dest = fDestAddrs[fNextAddr++];
+        dest.Port = fDestPort;
+        // An attempt still pending stays open beside the new one: it may yet answer first.
+        if (fHandle != INVALID_SOCKET_HANDLE) {
+            fRacers.push_back({fHandle, fWriteWatch});
+            fHandle = INVALID_SOCKET_HANDLE;
+            fWriteWatch = 0;
+        }
+        const int opened = OpenAttempt(dest);
+        if (opened < 0) return;         // reported, and the whole attempt abandoned
+        if (opened == 0) continue;      // no socket for this address (its family, say)
+        if (SockConnectTo(fHandle, dest) >= 0) {
+            WatchNotifications(false, true);
+            if (fState != wsConnecting) SetState(wsConnecting);
+            if (fNextAddr < fDestAddrs.size())
+                fAttemptTimer = fEvents.StartTimer(NextAttemptDelayMs, [this] {
+                    fAttemptTimer = 0;
+                    StartNextAttempt();
+                });
+            return;
+        }
+        fAttemptError = SockLastError();
+        if (fNextAddr < fDestAddrs.size() || !fRacers.empty()) {
+            SockClose(fHandle);
+            fHandle = INVALID_SOCKET_HANDLE;
+            continue;
+        }
+        // The last address failed at once and nothing else is pending.
+        SockSetLastError(fAttemptError);
+        if (IsDeferredConnectError(fAttemptError)) {
+            if (fState != wsConnecting) SetState(wsConnecting);
+            PostNotification(FD_CONNECT, static_cast<uint16_t>(fAttemptError));
+            return;
+        }
+        return FailConnect("Connect");
+    }
+    if (fHandle != INVALID_SOCKET_HANDLE) return;
+    if (!fRacers.empty()) {
+        // The newest attempt is gone; an earlier one is still pending and takes its place.
+        fHandle = fRacers.back().Handle;
+        fWriteWatch = fRacers.back().Watch;
+        fRacers.pop_back();
+        return;
+    }
+    SockSetLastError(fAttemptError);
+    FailConnect("Connect (socket)");
+}
+
+void TAsyncSocket::DropRacers() {
+    for (const TRacer& r : fRacers) {
+        if (r.Watch != 0) fEvents.RemoveWatch(r.Watch);
+        SockClose(r.Handle);
+    }
+    fRacers.clear();
+}
+
+void TAsyncSocket::StopAttemptTimer() {
+    if (fAttemptTimer != 0) fEvents.StopTimer(fAttemptTimer);
+    fAttemptTimer = 0;
 }
 
 void TAsyncSocket::WatchNotifications(bool read, bool write) {
     if (fHandle == INVALID_SOCKET_HANDLE) return;
     if (read && fReadWatch == 0) fReadWatch = fEvents.AddWatch(fHandle, TEventSource::ewRead, [this] { ReadReady(); });
     if (write && fWriteWatch == 0)
-        fWriteWatch = fEvents.AddWatch(fHandle, TEventSource::ewWrite, [this] { WriteReady(); });
+        fWriteWatch = fEvents.AddWatch(fHandle, TEventSource::ewWrite, [this, h = fHandle] { AttemptEnded(h); });
     if (fReadWatch) fEvents.EnableWatch(fReadWatch, read && !fPaused);
     if (fWriteWatch) fEvents.EnableWatch(fWriteWatch, write && !fPaused);
 }
@@ -417,13 +478,45 @@ void TAsyncSocket::PostMessage(int message) {
     });
 }
 
-// The connection attempt has ended: that is the connect notification, with its outcome.
-void TAsyncSocket::WriteReady() {
-    if (fHandle == INVALID_SOCKET_HANDLE || fState != wsConnecting) return;
-    TSocketHandle handle = fHandle;
-    int error = SockPendingError(handle);
-    if (error != 0 && TryNextAddress()) return;
-    WatchNotifications(error == 0, false);
+// A connection attempt has ended. The first to connect is the connection; a failure counts only
+// when no other attempt is left, and then it is the connect notification, with its outcome.
+void TAsyncSocket::AttemptEnded(TSocketHandle handle) {
+    if (fState != wsConnecting) return;
+    auto racer = std::find_if(fRacers.begin(), fRacers.end(), [handle](const TRacer& r) { return r.Handle == handle; });
+    const bool newest = handle == fHandle && handle != INVALID_SOCKET_HANDLE;
+    if (!newest && racer == fRacers.end()) return;
+    const int error = SockPendingError(handle);
+    if (error == 0) {
+        if (!newest) {
+            // An earlier attempt won: the newest one is closed with the rest.
+            DropNotifiers();
+            SockClose(fHandle);
+            fHandle = racer->Handle;
+            fWriteWatch = racer->Watch;
+            fRacers.erase(racer);
+        }
+        StopAttemptTimer();
+        DropRacers();
+        WatchNotifications(true, false);
+        MessageHandler(kMsgNotify, handle, FD_CONNECT, 0);
+        return;
+    }
+    fAttemptError = error;
+    if (fNextAddr < fDestAddrs.size() || !fRacers.empty()) {
+        // Others remain: this one goes, and an untried address starts at once.
+        if (newest) {
+            DropNotifiers();
+            SockClose(fHandle);
+            fHandle = INVALID_SOCKET_HANDLE;
+        } else {
+            fEvents.RemoveWatch(racer->Watch);
+            SockClose(racer->Handle);
+            fRacers.erase(racer);
+        }
+        if (fNextAddr < fDestAddrs.size() || fHandle == INVALID_SOCKET_HANDLE) StartNextAttempt();
+        return;
+    }
+    WatchNotifications(false, false);
     MessageHandler(kMsgNotify, handle, FD_CONNECT, static_cast<uint16_t>(error));
 }
 
@@ -444,7 +537,11 @@ void TAsyncSocket::ReadReady() {
             fEvents.EnableWatch(fReadWatch, !fPaused);
             return;
         }
-        if (n <= 0) {
+        if (n <= 0 && fSocketType != 1) {
+            // A datagram socket has no end of stream: an empty datagram or an error is still
+            // something to read.
+            error = n < 0 ? static_cast<uint16_t>(SockLastError()) : 0;
+        } else if (n <= 0) {
             bits = FD_CLOSE;
             error = n < 0 ? static_cast<uint16_t>(SockLastError()) : 0;
             fCloseSeen = true;
@@ -531,6 +628,30 @@ int TAsyncSocket::Receive(void* buffer, int length) {
     return static_cast<int>(n);
 }
 
+int TAsyncSocket::SendTo(const void* data, int length) {
+    if (fHandle == INVALID_SOCKET_HANDLE || fSocketType == 1 || fState != wsConnected) {
+        fLastError = WSAENOTCONN;
+        return -1;
+    }
+    long n = SockSendTo(fHandle, data, length, fDatagramDest);
+    if (n < 0) fLastError = SockLastError();
+    return static_cast<int>(n);
+}
+
+int TAsyncSocket::ReceiveFrom(void* buffer, int length, TSockAddress& from) {
+    if (fHandle == INVALID_SOCKET_HANDLE) {
+        fLastError = WSAENOTSOCK;
+        return -1;
+    }
+    long n = SockRecvFrom(fHandle, buffer, length, from);
+    if (n < 0) {
+        fLastError = SockLastError();
+        return -1;
+    }
+    fReadCount += n;
+    return static_cast<int>(n);
+}
+
 long TAsyncSocket::RcvdCount() {
     long n = SockPendingBytes(fHandle);
     if (n < 0) {
@@ -557,6 +678,7 @@ void TAsyncSocket::Shutdown(int how) {
 
 void TAsyncSocket::Pause() {
     fPaused = true;
+    for (const TRacer& r : fRacers) fEvents.EnableWatch(r.Watch, false);
     if (fReadWatch) fEvents.EnableWatch(fReadWatch, false);
     if (fWriteWatch) fEvents.EnableWatch(fWriteWatch, false);
 }
@@ -565,6 +687,7 @@ void TAsyncSocket::Resume() {
     fPaused = false;
     if (fReadWatch) fEvents.EnableWatch(fReadWatch, fState == wsConnected && !fCloseSeen);
     if (fWriteWatch) fEvents.EnableWatch(fWriteWatch, fState == wsConnecting);
+    for (const TRacer& r : fRacers) fEvents.EnableWatch(r.Watch, fState == wsConnecting);
 }
 
 void TAsyncSocket::Close() { CloseSession(true, 0); }
@@ -592,6 +715,8 @@ void TAsyncSocket::CloseSession(bool shutdownFirst, uint16_t error) {
         return;
     }
     if (fState == wsClosed) return;
+    StopAttemptTimer();
+    DropRacers();
     if (shutdownFirst) SockShutdownSend(fHandle);
     DropNotifiers();
     if (!SockClose(fHandle)) {

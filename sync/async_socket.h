@@ -7,9 +7,9 @@
 // together with the object's own deferred requests (CloseLater, FreeLater and a test message
 // that raises inside the handler).
 //
-// Only the client path is here. Listening and accepting, UDP transfers, SOCKS, line mode,
-// synchronous waits and sending are not built: the program connects, reads until the peer
-// closes and never sends.
+// Only the client path is here, with single datagrams for a UDP client. Listening and
+// accepting, SOCKS, line mode, synchronous waits and the stream's send buffer are not built:
+// over TCP the program connects, reads until the peer closes and never sends.
 #pragma once
 
 #include <cstdint>
@@ -86,8 +86,12 @@ public:
     int LingerTimeout = 0;
 
     // Resolves the destination (a host name on a thread of its own, so the loop goes on) and
-    // starts connecting to each of its addresses in turn until one answers.
+    // connects to its addresses the Happy Eyeballs way (RFC 8305): in the resolver's order,
+    // the next one started when the attempts so far have not connected within
+    // NextAttemptDelayMs (or at once when one fails), earlier ones kept open; the first to
+    // connect wins and the others are closed.
     void Connect();
+    int NextAttemptDelayMs = 250;
     // A host name lookup of Connect is under way.
     bool Resolving() const { return fLookup != nullptr; }
     void Close();
@@ -95,6 +99,11 @@ public:
     // Bytes read; 0 when the peer has closed; negative on failure (LastError tells why). Never raises.
     int Receive(void* buffer, int length);
     std::string ReceiveStr();
+    // Datagram sockets ("udp"): one datagram to the destination the name resolved to, and one
+    // datagram in with the address it came from. Bytes, or -1 (LastError tells why).
+    int SendTo(const void* data, int length);
+    int ReceiveFrom(void* buffer, int length, TSockAddress& from);
+    const TSockAddress& DatagramDestination() const { return fDatagramDest; }
     // Bytes waiting now; -1 on failure.
     long RcvdCount();
     void Shutdown(int how);
@@ -123,8 +132,12 @@ private:
     };
     void LookupPoll();
     void CancelLookup();
-    void OpenAndConnect(bool first);
-    bool TryNextAddress();
+    void OpenAndConnect();
+    void StartNextAttempt();
+    int OpenAttempt(const TSockAddress& dest);
+    void AttemptEnded(TSocketHandle handle);
+    void DropRacers();
+    void StopAttemptTimer();
     void AbandonSocket();
     void FailConnect(const std::string& function);
     void CloseSession(bool shutdownFirst, uint16_t error);
@@ -134,7 +147,6 @@ private:
     void PostNotification(unsigned bits, uint16_t error);
     void PostMessage(int message);
     void ReadReady();
-    void WriteReady();
     void WatchNotifications(bool read, bool write);
     void DropNotifiers();
 
@@ -144,7 +156,16 @@ private:
     bool fAddrAssigned = false, fPortAssigned = false, fProtoAssigned = false;
     bool fAddrResolved = false, fPortResolved = false, fProtoResolved = false, fLocalPortResolved = false;
     std::vector<TSockAddress> fDestAddrs;  // of the name, tried in order
-    size_t fAddrIndex = 0;
+    size_t fNextAddr = 0;                  // the first address not yet tried
+    // Connection attempts still pending besides the newest one, which is fHandle.
+    struct TRacer {
+        TSocketHandle Handle;
+        TEventSource::TId Watch;
+    };
+    std::vector<TRacer> fRacers;
+    TEventSource::TId fAttemptTimer = 0;
+    int fAttemptError = 0;  // of the last attempt that failed
+    TSockAddress fDatagramDest;
     uint16_t fDestPort = 0;       // network order
     uint16_t fLocalPortNum = 0;   // host order
     int fProtocol = 6;

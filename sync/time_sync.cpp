@@ -70,7 +70,10 @@ TTimeSync::TTimeSync(TTimeSyncView& view, TClockSetter& clock, std::function<std
     s.OnSessionClosed = [this](TAsyncSocket* sender, uint16_t e) { TimeSocketSessionClosed(sender, e); };
     s.OnError = [this](TAsyncSocket* sender) { TimeSocketError(sender); };
     s.OnChangeState = [this](TAsyncSocket*, TSocketState, TSocketState now) {
-        if (now == wsConnecting) fConnectStartMs = SteadyMs();
+        if (now != wsConnecting || !fFetching) return;
+        // The connect limit starts here: the name lookup before it has only the whole fetch's.
+        fConnectStartMs = SteadyMs();
+        ArmFetchTimer(ConnectTimeoutMs);
     };
 }
 
@@ -135,7 +138,7 @@ void TTimeSync::btnServerTimeClick() {
     s.SetProto("tcp");
     fFetchEndMs = SteadyMs() + FetchDeadlineMs;
     fConnectStartMs = SteadyMs();
-    ArmFetchTimer(ConnectTimeoutMs);
+    ArmFetchTimer(FetchDeadlineMs);
     s.Connect();
 }
 
@@ -206,7 +209,8 @@ void TTimeSync::FetchTimedOut() {
     const bool connected = fConnected;
     const bool deadline = SteadyMs() >= fFetchEndMs;
     std::string why;
-    if (deadline) why = std::string(connected ? "no complete reply" : "no answer") + " within " + Seconds(FetchDeadlineMs);
+    if (fTimeSocket->Resolving()) why = "the name was not found within " + Seconds(FetchDeadlineMs);
+    else if (deadline) why = std::string(connected ? "no complete reply" : "no answer") + " within " + Seconds(FetchDeadlineMs);
     else if (connected) why = "the server went silent for " + Seconds(IdleTimeoutMs);
     else why = "no answer within " + Seconds(ConnectTimeoutMs);
     // Marked failed first: the abort's close event then uses nothing that came before.

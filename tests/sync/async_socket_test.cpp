@@ -241,6 +241,51 @@ TEST_F(AsyncSocketTest, EachAddressOfTheNameInTurn) {
     EXPECT_EQ(std::count(r.Events.begin(), r.Events.end(), "connected 0"), 1);
 }
 
+TEST_F(AsyncSocketTest, SilentFirstAddressYieldsToTheNext) {
+    // "twohomed" is 127.0.0.2, which drops the request, then 127.0.0.1.
+    SetHostLookupHook(test::TwoHomedLookup);
+    auto server = std::make_unique<test::TScriptedServer>([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "second"); });
+    const uint16_t port = server->Port();
+    test::TBlackHole hole(port, INADDR_LOOPBACK + 1);
+    const size_t descriptors = test::OpenDescriptors();
+    TAsyncSocket s(Events);
+    TRecorder r(s);
+    std::string peer;
+    long long connectedMs = -1;
+    const long long start = test::NowMs();
+    s.OnSessionConnected = [&](TAsyncSocket* sender, uint16_t e) {
+        r.Events.push_back("connected " + std::to_string(e));
+        peer = sender->PeerAddr();
+        connectedMs = test::NowMs() - start;
+        // The silent attempt is closed once the other has won.
+        EXPECT_EQ(test::OpenDescriptors(), descriptors + 1);
+    };
+    Aim(s, port, "twohomed");
+    s.Connect();
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Closed; }, 2000));
+    std::printf("  connected to the second address after %lld ms\n", connectedMs);
+    EXPECT_LT(connectedMs, 1000);
+    EXPECT_GE(connectedMs, s.NextAttemptDelayMs - 20);  // the first had its head start
+    EXPECT_EQ(peer, "127.0.0.1");
+    EXPECT_EQ(r.Data, "second");
+    EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>connecting", "connecting>connected", "connected 0",
+                                      "data 0 read 6", "data 0 read 0", "closed 0", "connected>closed"));
+    EXPECT_EQ(test::OpenDescriptors(), descriptors);
+
+    // Both silent and both pending when closed: both go, and the close is reported once.
+    server.reset();
+    test::TBlackHole hole2(port);
+    const size_t before = test::OpenDescriptors();
+    r.Events.clear();
+    Aim(s, port, "twohomed");
+    s.Connect();
+    test::WaitFor(Events, [] { return false; }, s.NextAttemptDelayMs + 100);
+    EXPECT_EQ(test::OpenDescriptors(), before + 2);
+    s.Close();
+    EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>connecting", "connecting>closed", "closed 0"));
+    EXPECT_EQ(test::OpenDescriptors(), before);
+}
+
 TEST_F(AsyncSocketTest, SettingsRules) {
     TAsyncSocket s(Events);
     TRecorder r(s);

@@ -42,6 +42,14 @@ inline bool LoopbackOnlyLookup(const std::string& name, std::vector<TSockAddress
     return !out.empty();
 }
 
+// "twohomed" is 127.0.0.2 and then 127.0.0.1, a name whose first address may be made silent
+// (TBlackHole); every other name as LoopbackOnlyLookup.
+inline bool TwoHomedLookup(const std::string& name, std::vector<TSockAddress>& out, int& error) {
+    if (name != "twohomed") return LoopbackOnlyLookup(name, out, error);
+    out = {SockAddressV4(htonl(INADDR_LOOPBACK + 1)), SockAddressV4(htonl(INADDR_LOOPBACK))};
+    return true;
+}
+
 // Milliseconds on a steady clock, for bounds on waits.
 inline long long NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -139,6 +147,52 @@ inline uint16_t FreePort() {
     uint16_t port = 0;
     ::close(BindLoopback(port));
     return port;
+}
+
+// A TCP port that leaves connection requests unanswered, as a broken route does: its
+// listener's queue is full, so further requests are dropped. On 127.0.0.1, or on another
+// loopback address given in host order.
+class TBlackHole {
+public:
+    explicit TBlackHole(uint16_t port = 0, uint32_t address = INADDR_LOOPBACK) {
+        fListen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        int one = 1;
+        ::setsockopt(fListen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        sockaddr_in sa{};
+        sa.sin_family = AF_INET;
+        sa.sin_addr.s_addr = htonl(address);
+        sa.sin_port = htons(port);
+        socklen_t len = sizeof sa;
+        ::bind(fListen, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+        ::listen(fListen, 0);
+        ::getsockname(fListen, reinterpret_cast<sockaddr*>(&sa), &len);
+        fPort = ntohs(sa.sin_port);
+        for (int i = 0; i < 4; ++i) {
+            int f = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            ::connect(f, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+            fFillers.push_back(f);
+        }
+        Pause(50);
+    }
+    ~TBlackHole() {
+        for (int f : fFillers) ::close(f);
+        ::close(fListen);
+    }
+    TBlackHole(const TBlackHole&) = delete;
+    TBlackHole& operator=(const TBlackHole&) = delete;
+    uint16_t Port() const { return fPort; }
+
+private:
+    int fListen = -1;
+    uint16_t fPort = 0;
+    std::vector<int> fFillers;
+};
+
+// Descriptors open in this process, to see that nothing is left behind.
+inline size_t OpenDescriptors() {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+    return n;
 }
 
 // Accepts connections on 127.0.0.1 and plays the script on each; the script may close the

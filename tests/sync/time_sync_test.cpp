@@ -254,27 +254,32 @@ TEST_F(TimeSyncTest, ServerOnIPv6Only) {
 }
 
 TEST_F(TimeSyncTest, ConnectionThatNeverCompletesHitsTheConnectLimit) {
-    // A listener whose queue is full leaves further connection attempts unanswered.
-    uint16_t port = 0;
-    int listener = test::BindLoopback(port);
-    ASSERT_EQ(::listen(listener, 0), 0);
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    sa.sin_port = htons(port);
-    std::vector<int> fillers;
-    for (int i = 0; i < 4; ++i) {
-        int f = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        ::connect(f, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-        fillers.push_back(f);
-    }
-    test::Pause(50);
+    test::TBlackHole hole;
+    const uint16_t port = hole.Port();
     const long long ms = Fetch(port);
     std::printf("  %-24s %5lld ms\n", "connect never completes", ms);
     EXPECT_THAT(View.Messages, ElementsAre("Error|Failed to connect to time server|error"));
     EXPECT_EQ(Sync->FailureText, "Failed to connect to time server: no answer within 0.3 s");
-    for (int f : fillers) ::close(f);
-    ::close(listener);
+}
+
+// A name whose lookup takes longer than the connect limit.
+bool SlowLoopbackLookup(const std::string& name, std::vector<TSockAddress>& out, int& error) {
+    test::Pause(400);
+    return test::TwoHomedLookup(name, out, error);
+}
+
+TEST_F(TimeSyncTest, SilentFirstAddressAndSlowLookupStayWithinTheLimits) {
+    // The lookup alone outlasts the connect limit (0.3 s), and then the first address is silent.
+    SetHostLookupHook(SlowLoopbackLookup);
+    test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, kReply); });
+    test::TBlackHole hole(server.Port(), INADDR_LOOPBACK + 1);
+    Sync->ServerAddr = "twohomed";
+    Sync->FetchDeadlineMs = 2000;
+    const long long ms = Fetch(server.Port());
+    std::printf("  %-24s %5lld ms\n", "slow name, silent first", ms);
+    EXPECT_THAT(View.Messages, IsEmpty());
+    EXPECT_TRUE(Sync->LastServerUtc);
+    EXPECT_EQ(Sync->PeerAddress, "127.0.0.1");
 }
 
 TEST_F(TimeSyncTest, SettingTheClock) {
