@@ -172,7 +172,7 @@ function main() {
   ]);
   const histories = lines.filter((z) => z.history.length);
   console.log(`${cities.length} cities in ${zoneOrder.length} zones, ${histories.length} with a history ` +
-    `(${histories.reduce((n, z) => n + z.history.length - 1, 0)} offsets), ${inexact.length} not exact`);
+    `(${histories.reduce((n, z) => n + z.history.length - 2, 0)} changes), ${inexact.length} not exact`);
   writePlaceIndex(path.join(RESOURCES, 'places.tsv'), placeIndex.lines);
 
   const topology = JSON.parse(fs.readFileSync(require.resolve('world-atlas/countries-50m.json'), 'utf8'));
