@@ -187,10 +187,6 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
     // A damaged settings file was put aside: say so once.
     for (const std::string& warning : TakeRegistryWarnings()) ShowWarningBox(warning);
 
-    // Fixed at every start, whatever was saved.
-    options.MVTColor = 0xFF0000;
-    options.MVTFontColor = 0x00FFFF;
-    options.StatusFontColor = 0xFFFFFF;
     LogoBackColor = 0xFFFFFF;
 }
 
@@ -514,8 +510,10 @@ void TZonariaForm::changeEvent(QEvent* event) {
         QMetaObject::invokeMethod(this, [this] {
             if (isMinimized() && !inTray_) AppMinimize();
         }, Qt::QueuedConnection);
-    } else if (was && !is && inTray_) {
-        // Restored some other way (the window manager): the icon goes.
+    } else if (was && !is && inTray_ && isVisible()) {
+        // Restored some other way (the window manager): the icon goes. A change that arrives
+        // after the window was hidden in the notification area (the window system withdrawing
+        // it) is no restore: the icon is then the only way back and stays.
         inTray_ = false;
         TrayIcon->SetEnabled(false);
     }

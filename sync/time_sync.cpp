@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -39,6 +40,24 @@ std::string Seconds(int ms) {
 bool IsLookupFailure(int code) { return code >= WSAHOST_NOT_FOUND && code <= WSANO_DATA; }
 
 }  // namespace
+
+std::string ServerFromField(const std::string& text) {
+    const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
+    auto first = std::find_if_not(text.begin(), text.end(), blank);
+    auto last = std::find_if_not(text.rbegin(), std::string::const_reverse_iterator(first), blank).base();
+    return first == last ? std::string(kDefaultTimeServer) : std::string(first, last);
+}
+
+void RememberServer(std::vector<std::string>& recent, const std::string& server, size_t keep) {
+    const auto fold = [](std::string s) {
+        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    const std::string key = fold(server);
+    std::erase_if(recent, [&](const std::string& s) { return s.empty() || fold(s) == key; });
+    recent.insert(recent.begin(), server);
+    if (recent.size() > keep) recent.resize(keep);
+}
 
 TDateTime TTimeSync::BuildDateUtc() {
     // __DATE__ is "Mmm dd yyyy"; midnight at its start is early enough whatever the zone.
@@ -91,7 +110,7 @@ void TTimeSync::FormShow() { fView.SetLocalTimeText(Formatted(LocalNowSource()))
 void TTimeSync::TimerTimer() {
     TDateTime local = LocalNowSource();
     fView.SetLocalTimeText(Formatted(local));
-    fView.SetRemoteTimeText(Formatted(local - ClockOffset));
+    fView.SetRemoteTimeText(ServerTimeKnown ? Formatted(local - ClockOffset) : std::string());
 }
 
 void TTimeSync::ArmFetchTimer(int ms) {
@@ -131,6 +150,10 @@ void TTimeSync::btnServerTimeClick() {
     fConnected = false;
     fFailed = false;
     fFetching = true;
+    // Until this fetch brings a time there is none to show.
+    ServerTimeKnown = false;
+    LastServerUtc.reset();
+    fView.SetRemoteTimeText("");
     fView.SetServerTimeEnabled(false);
     TAsyncSocket& s = *fTimeSocket;
     s.SetAddr(ServerAddr);
@@ -233,7 +256,9 @@ void TTimeSync::ParseServerReply() {
     const TDateTime utc = fFirstByteUtc.value_or(UtcNowSource());
     LastServerUtc = LastReply.ServerUtc;
     ClockOffset = velkaro::ClockOffset(utc, LastReply.ServerUtc);
+    ServerTimeKnown = true;
     fView.SetRemoteTimeText(Formatted(LocalNowSource() - ClockOffset));
+    if (OnServerTime) OnServerTime();
 }
 
 bool TTimeSync::SetProcessPrivilege(const std::string& name, bool enable) {

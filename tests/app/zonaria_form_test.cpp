@@ -19,6 +19,7 @@
 #include "map/hint_window.h"
 #include "map/map_logic.h"
 #include "map/map_panel.h"
+#include "settings/form_persist.h"
 #include "settings/ini_store.h"
 #include "settings/options.h"
 #include "shell/tray_icon.h"
@@ -403,6 +404,14 @@ TEST_F(ZonariaFormTest, MinimisingGoesToTheNotificationAreaAndShowComesBack) {
     ASSERT_GE(hint.size(), 14u);
     EXPECT_EQ(hint[0], '@');
     EXPECT_EQ(hint.substr(10, 4), "    ") << hint;
+    // The window system reports the hidden window as no longer minimised (it withdrew it): no
+    // restore, so the icon, the only way back, stays; and the state saved is still minimised.
+    f.setWindowState(Qt::WindowNoState);
+    Settle();
+    EXPECT_TRUE(f.TrayIcon->Enabled());
+    EXPECT_FALSE(f.isVisible());
+    f.FormStorage->SavePlacement();
+    EXPECT_EQ(f.OptionsIni->ReadInteger("\\ZonariaForm", "State", -1), 1);
 
     f.Show1->trigger();
     Settle();
@@ -466,21 +475,23 @@ TEST_F(ZonariaFormTest, PlacementIsSavedAndRestored) {
     EXPECT_TRUE(f.isMinimized());
 }
 
-TEST_F(ZonariaFormTest, TheThreeFixedColoursComeBackAfterARestart) {
+TEST_F(ZonariaFormTest, ChosenColoursAndStylesComeBackAfterARestart) {
     {
         Start();
         ZonariaOptions().MVTColor = 0x123456;
         ZonariaOptions().MVTFontColor = 0x654321;
         ZonariaOptions().StatusFontColor = 0x111111;
         ZonariaOptions().StatusColor = 0x222222;
+        ZonariaOptions().StatusFontStyle = fsBold | fsItalic;
         form.reset();
     }
     ZonariaOptions() = TZonariaOptions();
     Start();
-    EXPECT_EQ(ZonariaOptions().MVTColor, 0xFF0000u);
-    EXPECT_EQ(ZonariaOptions().MVTFontColor, 0x00FFFFu);
-    EXPECT_EQ(ZonariaOptions().StatusFontColor, 0xFFFFFFu);
-    EXPECT_EQ(ZonariaOptions().StatusColor, 0x222222u);  // the others are as saved
+    EXPECT_EQ(ZonariaOptions().MVTColor, 0x123456u);
+    EXPECT_EQ(ZonariaOptions().MVTFontColor, 0x654321u);
+    EXPECT_EQ(ZonariaOptions().StatusFontColor, 0x111111u);
+    EXPECT_EQ(ZonariaOptions().StatusColor, 0x222222u);
+    EXPECT_EQ(ZonariaOptions().StatusFontStyle, fsBold | fsItalic);
 }
 
 TEST_F(ZonariaFormTest, ButtonsAndMenuItemsOpenTheirDialogsModally) {
