@@ -143,7 +143,7 @@ TEST_F(VelkaroProgram, TerminationSignalSavesOptionsAndPlacement) {
         EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Left", -1), c.savedLeft);
         EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Top", -1), c.savedTop);
         EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Width", -1), 530);  // no window manager, no frame
-        EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Height", -1), 300);
+        EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Height", -1), 322);
     }
 }
 

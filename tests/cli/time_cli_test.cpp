@@ -57,7 +57,7 @@ TEST_F(TimeCli, Answers) {
          "{\"velkaro\":\"@0552.05 d123 y006\",\"utc\":\"2006-05-03T17:12:05.000Z\"}\n"},
         {{"format", "\"HH\"\\", "--local", "2026-12-05T13:05:09", "--json"}, "{\"text\":\"\\\"13\\\"\\\\\"}\n"},
         {{"city", "zurich", "--at", "2026-07-01T12:00:00Z", "--format", "HH:MM", "--json"},
-         "{\"city\":\"Z\xC3\xBCrich\",\"zone\":\"Paris\",\"time\":\"14:00\",\"utc\":\"2026-07-01T12:00:00.000Z\"}\n"},
+         "{\"city\":\"Z\\u00fcrich\",\"zone\":\"Paris\",\"time\":\"14:00\",\"utc\":\"2026-07-01T12:00:00.000Z\"}\n"},
         {{"to-utc", "Paris", "--local", "2026-12-05T12:00:00", "--json"},
          "{\"city\":\"Paris\",\"local\":\"2026-12-05T12:00:00\",\"utc\":\"2026-12-05T11:00:00.000Z\"}\n"},
         {{"calc", "Paris", "--local", "2026-12-31T20:00:00", "--to", "Delhi", "--format", "HH:MM", "--json"},
@@ -66,7 +66,7 @@ TEST_F(TimeCli, Answers) {
                                "{\"name\":\"New York\",\"zone\":\"New York\",\"x\":154,\"y\":83},\n"
                                "{\"name\":\"Delhi\",\"zone\":\"Kolkata\",\"x\":368,\"y\":105},\n"
                                "{\"name\":\"Paris\",\"zone\":\"Paris\",\"x\":268,\"y\":63},\n"
-                               "{\"name\":\"Z\xC3\xBCrich\",\"zone\":\"Paris\",\"x\":270,\"y\":51}\n]\n"},
+                               "{\"name\":\"Z\\u00fcrich\",\"zone\":\"Paris\",\"x\":270,\"y\":51}\n]\n"},
         {{"cities"}, "London\tUTC\t263\t56\nNew York\tNew York\t154\t83\nDelhi\tKolkata\t368\t105\nParis\tParis\t268\t63\n"
                      "Z\xC3\xBCrich\tParis\t270\t51\n"},  // names go out in UTF-8
     };
@@ -122,6 +122,37 @@ TEST_F(TimeCli, CityNamesAsTyped) {
         EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.args[1];
         ClearLists();
     }
+}
+
+TEST_F(TimeCli, PlanTableCommonHoursAndErrors) {
+    const Result r = Run({"plan", "Paris", "new york", "--date", "2026-12-08"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Paris     00. 01. 02."), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("New York  18~ 19~"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  New York, 18:00: -1 day\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Everyone works: Paris: Tuesday 8 December 2026, 15:00-17:00; "
+                         "New York: Tuesday 8 December 2026, 09:00-11:00\n"),
+              std::string::npos)
+        << r.out;
+    // 10-12 in both: Paris's are New York's 04-06.
+    EXPECT_NE(Run({"plan", "Paris", "New York", "--date", "2026-12-08", "--hours", "10-12"})
+                  .out.find("No hour where everyone works.\n"),
+              std::string::npos);
+    const Result json = Run({"plan", "Z\xC3\xBCrich", "--date", "2026-12-08", "--json"});
+    EXPECT_EQ(json.out.rfind("{\"date\":\"2026-12-08\",\"places\":[{\"label\":\"Z\\u00fcrich\",\"zone\":\"Paris\"", 0), 0u)
+        << json.out;
+    EXPECT_NE(json.out.find("\"common\":[9,10,11,12,13,14,15,16]}\n"), std::string::npos);
+
+    const fs::path none = dir / "none.ics";
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"plan"}, {"plan", "Paris", "--hours", "17-9"}, {"plan", "Paris", "--date", "2026-02-30"},
+          {"plan", "Paris", "--date", "tomorrow"}, {"plan", "Atlantis"},
+          {"plan", "Paris", "New York", "--hours", "10-12", "--date", "2026-12-08", "--ics", none.string()}}) {
+        const Result e = Run(bad);
+        EXPECT_EQ(e.status, 2) << bad.back();
+        EXPECT_EQ(std::count(e.err.begin(), e.err.end(), '\n'), 1) << e.err;
+    }
+    EXPECT_FALSE(fs::exists(none));
 }
 
 TEST_F(TimeCli, NowListsVelkaroThenEveryCity) {
