@@ -219,11 +219,31 @@ function main() {
   writeFile(path.join(RESOURCES, 'logo.bmp'), encodeBmp8(logo));
   writeFile(path.join(RESOURCES, 'logo@2x.bmp'), encodeBmp8(drawLogo(2)));
   writeFile(path.join(ROOT, 'build', 'logo-preview.png'), encodeIndexedPng(logo, 4));
-  for (const size of [16, 32, 48, 256]) {
-    writeFile(path.join(RESOURCES, 'icons', `velkaro-${size}.png`), encodeRgbaPng(size, size, markPng(size)));
-  }
+  const icons = [16, 32, 48, 256].map((size) => ({ size, png: encodeRgbaPng(size, size, markPng(size)) }));
+  for (const { size, png } of icons) writeFile(path.join(RESOURCES, 'icons', `velkaro-${size}.png`), png);
+  writeFile(path.join(RESOURCES, 'icons', 'velkaro.ico'), encodeIco(icons));
   writeFile(path.join(RESOURCES, 'icons', 'velkaro.svg'), Buffer.from(markSvg()));
   return { cities, lines, version };
+}
+
+// The Windows program icon: an ICO file whose entries are the PNG pictures themselves, which
+// Windows reads since Vista. A size of 256 is written as 0 in the one-byte fields.
+function encodeIco(icons) {
+  const header = Buffer.alloc(6 + 16 * icons.length);
+  header.writeUInt16LE(1, 2);
+  header.writeUInt16LE(icons.length, 4);
+  let offset = header.length;
+  icons.forEach(({ size, png }, i) => {
+    const entry = 6 + 16 * i;
+    header.writeUInt8(size % 256, entry);
+    header.writeUInt8(size % 256, entry + 1);
+    header.writeUInt16LE(1, entry + 4); // planes
+    header.writeUInt16LE(32, entry + 6); // bits per pixel
+    header.writeUInt32LE(png.length, entry + 8);
+    header.writeUInt32LE(offset, entry + 12);
+    offset += png.length;
+  });
+  return Buffer.concat([header, ...icons.map((icon) => icon.png)]);
 }
 
 // The projection and the picture's sizes, as the drawing modules take them.
@@ -231,5 +251,5 @@ function mapGeometry() {
   return { project, MAP_WIDTH, MAP_HEIGHT, MAP_AREA_HEIGHT, WEST_EDGE, PX_PER_DEG_X, NORTH_EDGE, PX_PER_DEG_Y };
 }
 
-module.exports = { project, placeCities, mapGeometry };
+module.exports = { project, placeCities, mapGeometry, encodeIco };
 if (require.main === module) main();

@@ -29,6 +29,7 @@
 #include "tests/app/test_app.h"
 #include "tests/settings/temp_config.h"
 #include "timemodel/time_format.h"
+#include "tools/time_conf.h"
 #include "widgets/color.h"
 
 namespace velkaro {
@@ -356,6 +357,31 @@ TEST_F(ZonariaFormTest, ClickingSelectsAndClearsTheCity) {
     QTest::mouseClick(f.MapImage, Qt::LeftButton, {}, EmptyMapPoint());
     EXPECT_EQ(f.SelectedCity, nullptr);
     EXPECT_EQ(CityStripText(f.SelectedCity, "DD xx", UtcNow()), kPromptText);
+}
+
+TEST_F(ZonariaFormTest, TheStripKeepsTheWholeTimeAtEveryOfferedFontSize) {
+    TZonariaForm& f = StartShown();
+    // The longest name, on a Wednesday in September at a two-digit hour: the widest long date.
+    const TCity* longest = CityList.front().get();
+    for (const auto& c : CityList)
+        if (c->Name.size() > longest->Name.size()) longest = c.get();
+    f.SelectedCity = longest;
+    const TDateTime at = EncodeDateTime(2026, 9, 30, 10, 0, 0);
+    for (const uint32_t velkaro : {8u, 14u})
+        for (const std::string& size : FontSizeItems()) {
+            ZonariaOptions().MVTFontSize = velkaro;
+            ZonariaOptions().StatusFontSize = uint32_t(std::stoi(size));
+            ZonariaOptions().StatusFontStyle = fsBold;
+            f.LayoutStatusStrip();
+            Settle();
+            const TZonariaForm::TStripBox box = f.StripBoxes(at).City;
+            // Every line whole within the box, none wrapped below it.
+            const QRect need = QFontMetrics(box.Font).boundingRect(box.Rect, kStripTextFlags, box.Text);
+            EXPECT_TRUE(box.Rect.contains(need)) << size << " points beside " << velkaro << ": "
+                                                 << box.Text.toStdString() << " needs " << need.width() << "x"
+                                                 << need.height() << " in " << box.Rect.width() << "x"
+                                                 << box.Rect.height();
+        }
 }
 
 TEST_F(ZonariaFormTest, TickRepaintsOnlyTheStripBoxesThatChanged) {
