@@ -40,9 +40,10 @@ constexpr const char* kHelp =
     "                                         few minutes\n"
     "  cities                                 name, zone, X, Y of every city, tab-separated\n"
     "  now                                    Velkaro time, then every city with its time\n"
-    "  sync [--server HOST] [--port N] [--json]\n"
-    "                                         ask a daytime server for its time and show the\n"
-    "                                         computer's offset from it (never sets the clock)\n"
+    "  sync [--server HOST | --ntp HOST] [--port N] [--json]\n"
+    "                                         ask a daytime server (or with --ntp an NTP server)\n"
+    "                                         for its time and show the computer's offset from\n"
+    "                                         it with its accuracy (never sets the clock)\n"
     "\n"
     "City names may be typed in any case, without accents, or shortened while they fit one city.\n"
     "\n"
@@ -73,7 +74,7 @@ struct Args {
 };
 
 Args ParseArgs(const std::vector<std::string>& raw) {
-    static const char* kValued[] = {"--at", "--variant", "--format", "--local", "--to", "--data", "--server", "--port"};
+    static const char* kValued[] = {"--at", "--variant", "--format", "--local", "--to", "--data", "--server", "--ntp", "--port"};
     Args a;
     for (size_t i = 0; i < raw.size(); ++i) {
         const std::string& s = raw[i];
@@ -199,10 +200,13 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         return 0;
     }
     if (cmd == "sync") {
-        ExpectPositional(a, 1, "sync [--server HOST] [--port N] [--json]");
+        ExpectPositional(a, 1, "sync [--server HOST | --ntp HOST] [--port N] [--json]");
         if (!SyncCommand()) throw UsageError("sync is not available in this build");
-        return SyncCommand()(a.Option("--server").value_or("time.nist.gov"), IntOption(a, "--port", 13),
-                             a.options.count("--json") > 0, out, err);
+        const auto ntp = a.Option("--ntp");
+        if (ntp && a.Option("--server")) throw UsageError("sync takes --server or --ntp, not both");
+        return SyncCommand()(ntp.value_or(a.Option("--server").value_or("time.nist.gov")),
+                             IntOption(a, "--port", ntp ? 123 : 13), ntp.has_value(), a.options.count("--json") > 0,
+                             out, err);
     }
     if (cmd == "city") {
         ExpectPositional(a, 2, "city NAME [--at UTC] [--format PATTERN]");
