@@ -1,6 +1,7 @@
 // Servers on 127.0.0.1 for the synchronizer's tests: scripted ones of our own (daytime and
 // NTP) for the misbehaviours, Debian's xinetd for a real daytime service and chronyd for a
-// real NTP one. Also a host lookup that never asks a name server. Plain POSIX: the synchronizer's core is tested without Qt.
+// real NTP one. Also a host lookup that never asks a name server. Plain POSIX: the
+// synchronizer's core is tested without Qt.
 #pragma once
 
 #include <arpa/inet.h>
@@ -96,14 +97,15 @@ inline void Reset(int& fd) {
     fd = -1;
 }
 
-// A TCP socket bound to 127.0.0.1:port (0: any free port, which lands in `port`); -1 if taken.
-inline int BindLoopback(uint16_t& port) {
-    int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+// A TCP (or with SOCK_DGRAM, UDP) socket bound to 127.0.0.1:port, or to another loopback
+// address given in host order (port 0: any free port, which lands in `port`); -1 if taken.
+inline int BindLoopback(uint16_t& port, uint32_t address = INADDR_LOOPBACK, int type = SOCK_STREAM) {
+    int s = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
     int one = 1;
-    ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    if (type == SOCK_STREAM) ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sa.sin_addr.s_addr = htonl(address);
     sa.sin_port = htons(port);
     socklen_t len = sizeof sa;
     if (::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
@@ -113,6 +115,10 @@ inline int BindLoopback(uint16_t& port) {
     ::getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len);
     port = ntohs(sa.sin_port);
     return s;
+}
+
+inline int BindLoopbackUdp(uint16_t& port, uint32_t address = INADDR_LOOPBACK) {
+    return BindLoopback(port, address, SOCK_DGRAM);
 }
 
 // A TCP socket bound to [::1]:port, as BindLoopback.
@@ -156,18 +162,13 @@ inline uint16_t FreePort() {
 class TBlackHole {
 public:
     explicit TBlackHole(uint16_t port = 0, uint32_t address = INADDR_LOOPBACK) {
-        fListen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        int one = 1;
-        ::setsockopt(fListen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        fListen = BindLoopback(port, address);
+        ::listen(fListen, 0);
+        fPort = port;
         sockaddr_in sa{};
         sa.sin_family = AF_INET;
         sa.sin_addr.s_addr = htonl(address);
         sa.sin_port = htons(port);
-        socklen_t len = sizeof sa;
-        ::bind(fListen, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-        ::listen(fListen, 0);
-        ::getsockname(fListen, reinterpret_cast<sockaddr*>(&sa), &len);
-        fPort = ntohs(sa.sin_port);
         for (int i = 0; i < 4; ++i) {
             int f = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
             ::connect(f, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
@@ -239,24 +240,6 @@ private:
     std::atomic<int> fAccepted{0};
     std::thread fThread;
 };
-
-// A UDP socket bound to 127.0.0.1:port, or another loopback address given in host order
-// (port 0: any free port, which lands in `port`); -1 if taken.
-inline int BindLoopbackUdp(uint16_t& port, uint32_t address = INADDR_LOOPBACK) {
-    int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = htonl(address);
-    sa.sin_port = htons(port);
-    socklen_t len = sizeof sa;
-    if (::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
-        ::close(s);
-        return -1;
-    }
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len);
-    port = ntohs(sa.sin_port);
-    return s;
-}
 
 // The current time as an NTP timestamp, from the C++ clock: independent of the program's.
 inline uint64_t NtpNow(double aheadS = 0) {
