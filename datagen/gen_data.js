@@ -1,6 +1,7 @@
 #!/usr/bin/env node
-// Generates Velkaro's world data: resources/azones.lst, resources/acities.lst, resources/map.bmp
-// and map@2x.bmp, resources/logo.bmp and logo@2x.bmp, and the program icons. Run by scripts/gen-data; the outputs are committed.
+// Generates Velkaro's world data: resources/azones.lst, resources/acities.lst, resources/places.tsv,
+// resources/map.bmp and map@2x.bmp, resources/logo.bmp and logo@2x.bmp, and the program icons.
+// Run by scripts/gen-data; the outputs are committed.
 //
 // Projection of the map picture (530 x 248 pixels), plate carree (equirectangular):
 //
@@ -112,21 +113,40 @@ function main() {
   // The drawing modules need the npm packages; the list checks and their tests do not.
   const { drawMap } = require('./draw_map');
   const { drawLogo, markPng, markSvg, textRings } = require('./draw_logo');
-  const { makeLookup, checkAgreement } = require('./zone_regions');
+  const { makeLookup, checkAgreement, standardOffset } = require('./zone_regions');
+  const { buildPlaceIndex, writePlaceIndex, reportPlaceStats } = require('./places');
   const version = zones.tzdataVersion();
   const cities = readCityTable();
-  const zoneOrder = [...new Set(cities.map((c) => c.zone))];
+  const lookup = makeLookup();
+  // The cities' zones keep their positions; the zones only places name follow, sorted.
+  const cityZones = [...new Set(cities.map((c) => c.zone))];
+  const zoneLines = new Map();
+  const lineOf = (zoneId) => {
+    if (!zoneLines.has(zoneId)) zoneLines.set(zoneId, zones.zoneLine(zoneId));
+    return zoneLines.get(zoneId);
+  };
+  const usable = (zoneId) => {
+    try {
+      return Boolean(lineOf(zoneId));
+    } catch {
+      return false;
+    }
+  };
+  usable.offset = standardOffset;
+  const placeIndex = buildPlaceIndex(lookup, usable);
+  reportPlaceStats(placeIndex.stats);
+  const zoneOrder = [...cityZones, ...placeIndex.zones.filter((z) => !cityZones.includes(z))];
   const problems = [];
   const lines = zoneOrder.map((zoneId) => {
     try {
-      return zones.zoneLine(zoneId);
+      return lineOf(zoneId);
     } catch (e) {
       problems.push(e.message);
       return null;
     }
   });
   problems.push(...placeCities(cities));
-  if (!problems.length) problems.push(...coverageProblems(cities, lines));
+  if (!problems.length) problems.push(...coverageProblems(cities, lines.slice(0, cityZones.length)));
   if (problems.length) {
     console.error(`Refusing to write the data files:\n  ${problems.join('\n  ')}`);
     process.exit(1);
@@ -149,10 +169,10 @@ function main() {
     ...cities.map((c) => `${c.name},${zoneOrder.indexOf(c.zone)},${c.dotX - 2},${c.dotY - 1}`),
   ]);
   console.log(`${cities.length} cities in ${zoneOrder.length} zones, ${inexpressible.length} not expressible`);
+  writePlaceIndex(path.join(RESOURCES, 'places.tsv'), placeIndex.lines);
 
   const topology = JSON.parse(fs.readFileSync(require.resolve('world-atlas/countries-50m.json'), 'utf8'));
   const m = { project, MAP_WIDTH, MAP_HEIGHT, MAP_AREA_HEIGHT, WEST_EDGE, PX_PER_DEG_X, NORTH_EDGE, PX_PER_DEG_Y };
-  const lookup = makeLookup();
   const started = Date.now();
   const { img: map, grid } = drawMap(cities, m, topology, lookup, 1);
   const { img: map2 } = drawMap(cities, m, topology, lookup, 2, textRings);

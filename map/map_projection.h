@@ -25,6 +25,13 @@ inline TLatLon MapPointLatLon(double x, double y) {
     return {kMapNorthEdgeDeg - y / kMapPxPerDegY, lon};
 }
 
+// The point of the picture at a place: the other way round (lon < -172.5 wraps to the east).
+inline void LatLonMapPoint(TLatLon at, double& x, double& y) {
+    const double lon = at.Lon < kMapWestEdgeDeg ? at.Lon + 360.0 : at.Lon;
+    x = (lon - kMapWestEdgeDeg) * kMapPxPerDegX;
+    y = (kMapNorthEdgeDeg - at.Lat) * kMapPxPerDegY;
+}
+
 // A city's place: the centre of its dot's pixel, the point it answers to (X + 2, Y as loaded),
 // within half a pixel (about 0.35 degrees) of the coordinates it was placed from.
 inline TLatLon CityLatLon(const TCity& city) { return MapPointLatLon(city.X + 2.5, city.Y + 0.5); }

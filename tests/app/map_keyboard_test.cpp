@@ -163,28 +163,29 @@ TEST_F(MapKeyboardForm, TabReachesTheMapWhichShowsTheRingAndTheHintOfTheFirstCit
     EXPECT_EQ(map->grab().toImage().pixelColor(onRing), form->BackBuffer.pixelColor(onRing));
 }
 
+TEST_F(MapKeyboardForm, TabStartsAtTheSelectedCity) {
+    const int paris = IndexOfCity("Paris");
+    form->SelectedCity = CityList[paris].get();
+    map->clearFocus();
+    map->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(Focused(), paris);
+}
+
 TEST_F(MapKeyboardForm, ArrowsHomeAndEndMoveTheFocusAndItsHint) {
     map->setFocus(Qt::TabFocusReason);
     const int start = IndexOfCity("Paris");
     ASSERT_GE(start, 0);
     form->MapFocus->SetFocusIndex(start);
-    const std::pair<Qt::Key, TMapDirection> arrows[] = {{Qt::Key_Right, TMapDirection::mdRight},
-                                                         {Qt::Key_Down, TMapDirection::mdDown},
-                                                         {Qt::Key_Left, TMapDirection::mdLeft},
-                                                         {Qt::Key_Up, TMapDirection::mdUp}};
-    for (const auto& [key, direction] : arrows) {
-        const int expected = NearestCityInDirection(CityList, Focused(), direction);
-        ASSERT_GE(expected, 0);
-        Key(key);
-        EXPECT_EQ(Focused(), expected);
-        EXPECT_EQ(form->HoverCity, CityList[expected].get());
-    }
+    // Which city an arrow reaches is the unit test's business; here the focus and its hint move.
+    Key(Qt::Key_Right);
+    EXPECT_NE(Focused(), start);
+    EXPECT_EQ(form->HoverCity, CityList[Focused()].get());
     Key(Qt::Key_End);
     EXPECT_EQ(Focused(), int(CityList.size()) - 1);
     Key(Qt::Key_Home);
     EXPECT_EQ(Focused(), 0);
     EXPECT_EQ(form->SelectedCity, nullptr) << "moving never selects";
-    EXPECT_GE(Count(QAccessible::Focus), 6);
+    EXPECT_GE(Count(QAccessible::Focus), 3);
 }
 
 TEST_F(MapKeyboardForm, TypingEnterAndEscapeSelectAndClearAnnouncingOnlyTheChange) {

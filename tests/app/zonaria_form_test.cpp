@@ -228,10 +228,8 @@ TEST_F(ZonariaFormTest, MissingListShowsItsErrorEndsTheProgramAndSavesNothing) {
 TEST_F(ZonariaFormTest, PointingAtACityShowsItsHint) {
     TZonariaForm& f = StartShown();
     const TCity& city = LonelyCity();
-    struct Case {
-        int dx, dy;
-        bool shown;
-    } cases[] = {{0, 0, true}, {5, 0, true}, {0, -5, true}, {-3, 4, true}, {6, 0, false}, {0, 6, false}};
+    // The pick radius itself is the unit tests' business; here one point in, one out.
+    struct Case { int dx, dy; bool shown; } cases[] = {{-3, 4, true}, {0, 6, false}};
     for (const Case& c : cases) {
         const QPoint at(city.X + 2 + c.dx, city.Y + c.dy);
         QTest::mouseMove(f.MapImage, EmptyMapPoint());
@@ -334,28 +332,6 @@ TEST_F(ZonariaFormTest, ClickingSelectsAndClearsTheCity) {
     QTest::mouseClick(f.MapImage, Qt::LeftButton, {}, EmptyMapPoint());
     EXPECT_EQ(f.SelectedCity, nullptr);
     EXPECT_EQ(CityStripText(f.SelectedCity, "DD xx", UtcNow()), kPromptText);
-}
-
-TEST_F(ZonariaFormTest, VelkaroBoxWidensWithItsFontSize) {
-    TZonariaForm& f = StartShown();
-    auto blueLeft = [&] {
-        f.MapImage->repaint();
-        int x = f.MapImage->width() - 1;
-        while (x > 0 && f.BackBuffer.pixelColor(x - 1, f.MapImage->height() - 1) == QColor(0, 0, 255)) --x;
-        return x;
-    };
-    const int narrow = f.VelkaroTextWidth();
-    const int left8 = blueLeft();
-    EXPECT_EQ(left8, 530 - narrow - 8);
-
-    ZonariaOptions().MVTFontSize = 16;
-    f.LayoutStatusStrip();
-    Settle();
-    EXPECT_GT(f.VelkaroTextWidth(), narrow);
-    EXPECT_LT(blueLeft(), left8);
-    // A larger font makes the strip, and so the window, taller.
-    EXPECT_GT(f.height(), 300);
-    EXPECT_EQ(f.LinkPanel->height(), f.height() - 248 - 21);
 }
 
 TEST_F(ZonariaFormTest, TickRepaintsOnlyTheStripBoxesThatChanged) {
@@ -464,27 +440,14 @@ TEST_F(ZonariaFormTest, WhenTheNotificationAreaGoesTheWindowReturnsToTheTaskBar)
     EXPECT_FALSE(f.TrayIcon->Enabled());  // restored from the task bar: no icon
 }
 
+// What the placement keeper stores is its own tests' business; here, the main window's part:
+// closed while minimised without a notification area, the next start is minimised, and the
+// bounds kept are the normal ones, not the icon's.
 TEST_F(ZonariaFormTest, PlacementIsSavedAndRestored) {
-    QSize frame;
     {
         TZonariaForm& f = StartShown();
-        EXPECT_TRUE(f.OptionsIni->KeyExists("\\ZonariaForm"));  // created on the first show
         f.move(123, 45);
         Settle();
-        frame = f.frameGeometry().size();
-        form.reset();
-    }
-    TIniStore store(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
-    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Left", -1), 123);
-    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Top", -1), 45);
-    // The window's outer size, frame included.
-    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Width", -1), frame.width());
-    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Height", -1), frame.height());
-    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "State", -1), 0);
-    {
-        TZonariaForm& f = StartShown();
-        EXPECT_EQ(f.pos(), QPoint(123, 45));
-        // Closed while minimised (no notification area here): the next start is minimised.
         f.TrayAvailable = [] { return false; };
         f.showMinimized();
         Settle();
@@ -492,15 +455,15 @@ TEST_F(ZonariaFormTest, PlacementIsSavedAndRestored) {
         EXPECT_TRUE(f.isVisible());  // still reachable on the task bar
         form.reset();
     }
+    TIniStore store(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
     EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "State", -1), 1);
-    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Left", -1), 123);  // normal bounds, not the icon's
-    {
-        TZonariaForm& f = Start();
-        f.TrayAvailable = [] { return false; };
-        f.show();
-        Settle();
-        EXPECT_TRUE(f.isMinimized());
-    }
+    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Left", -1), 123);
+    EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Top", -1), 45);
+    TZonariaForm& f = Start();
+    f.TrayAvailable = [] { return false; };
+    f.show();
+    Settle();
+    EXPECT_TRUE(f.isMinimized());
 }
 
 TEST_F(ZonariaFormTest, TheThreeFixedColoursComeBackAfterARestart) {
@@ -544,20 +507,14 @@ TEST_F(ZonariaFormTest, ButtonsAndMenuItemsOpenTheirDialogsModally) {
     }
 }
 
-TEST_F(ZonariaFormTest, ConfigureOkAndApplyReachTheStripAndCancelDoesNot) {
+// Which button stores what is the dialog's tests' business; here, the strip follows at once.
+TEST_F(ZonariaFormTest, ConfigureOkAndApplyReachTheStrip) {
     TZonariaForm& f = StartShown();
     auto configure = [&] { QTest::mouseClick(f.btnConfigure, Qt::LeftButton); };
     auto press = [](QDialog& d, const char* button) {
         QTest::mouseClick(d.findChild<QPushButton*>(button), Qt::LeftButton);
     };
     const int before = f.height();
-    EXPECT_TRUE(WithModal(configure, [&](QDialog& d) {
-        d.findChild<QComboBox*>("TZTFontSizeCombo")->setCurrentIndex(7);  // 14
-        press(d, "btnCancel");
-    }));
-    EXPECT_EQ(ZonariaOptions().StatusFontSize, 8u);
-    EXPECT_EQ(f.height(), before);
-
     EXPECT_TRUE(WithModal(configure, [&](QDialog& d) {
         d.findChild<QComboBox*>("TZTFontSizeCombo")->setCurrentIndex(6);  // 12
         press(d, "btnOK");

@@ -130,6 +130,11 @@ TEST_F(TimeCli, SunOfACityOnItsDate) {
         EXPECT_NEAR(sh * 60 + sm, c.set, 5) << out.str();
         EXPECT_NEAR(lh * 60 + lm, (sh * 60 + sm) - (rh * 60 + rm), 1) << out.str();
     }
+    {  // Reykjavik's midsummer sunset comes after midnight: it carries its date (00:04 published).
+        std::ostringstream out, err;
+        ASSERT_EQ(RunTimeCli({"sun", "Reykjavik", "--at", "2026-06-21T12:00:00Z", "--data", VELKARO_BIN_DIR}, out, err), 0);
+        EXPECT_NE(out.str().find(", sunset 2026-06-22 00:"), std::string::npos) << out.str();
+    }
     // Longyearbyen's map point (78 N, 15 E) in a zone of UTC+1.
     const fs::path polar = dir / "polar";
     fs::create_directories(polar);

@@ -118,6 +118,7 @@ TEST(RegFile, RefusesTextThatIsNotAHive) {
         {"REGEDIT4\n[HKEY_CURRENT_USER\\x]\n\"a\"=dword:xyz\n", 3},   // bad number
         {"REGEDIT4\n[HKEY_CURRENT_USER\\x]\n\"a\"=dword:123456789\n", 3},
         {"REGEDIT4\n[HKEY_CURRENT_USER\\x]\n\"a\"=hex:1,2\n", 3},     // one-digit bytes
+        {"REGEDIT4\n[HKEY_CURRENT_USER\\x]\n\"a\"=hex:0g\n", 3},      // a second digit that is none
         {"REGEDIT4\n[HKEY_CURRENT_USER\\x]\n\"a\"=hex(zz):00\n", 3},
         {"REGEDIT4\n[HKEY_CURRENT_USER\\x]\n\"a\" \"b\"\n", 3},       // no '='
         {"REGEDIT4\n[HKEY_CURRENT_USER\\x]\n\"a\"=what\n", 3},

@@ -15,13 +15,11 @@ namespace velkaro {
 namespace {
 
 TEST(SocketError, ErrnoAndLookupFailuresMapToWindowsSocketsCodes) {
-    const std::pair<int, int> errnos[] = {{0, 0},         {ECONNREFUSED, 10061}, {ETIMEDOUT, 10060},
-                                          {ENETUNREACH, 10051}, {EHOSTUNREACH, 10065}, {ECONNRESET, 10054},
-                                          {ECONNABORTED, 10053}, {EWOULDBLOCK, 10035}, {EINPROGRESS, 10036}};
+    // The codes the synchronizer's messages tell apart; the rest of the mapping is a table.
+    const std::pair<int, int> errnos[] = {{0, 0}, {ECONNREFUSED, 10061}, {ETIMEDOUT, 10060}, {ECONNRESET, 10054},
+                                          {EWOULDBLOCK, 10035}, {EINPROGRESS, 10036}};
     for (const auto& [err, code] : errnos) EXPECT_EQ(SocketErrorFromErrno(err), code) << "errno " << err;
     EXPECT_EQ(SocketErrorFromLookup(EAI_NONAME, 0), 11001);
-    EXPECT_EQ(SocketErrorFromLookup(EAI_AGAIN, 0), 11002);
-    EXPECT_EQ(SocketErrorFromLookup(EAI_FAIL, 0), 11003);
     EXPECT_EQ(SocketErrorFromLookup(EAI_SYSTEM, ECONNREFUSED), 10061);
 }
 

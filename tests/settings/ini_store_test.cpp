@@ -1,10 +1,8 @@
-// The registry-backed store: key paths and CurrentKey, read conversions, writes, deletes and
-// listings, and the operations that only the file mode has.
+// The registry-backed store: key paths and CurrentKey, read conversions and writes. Calls the
+// program never makes are left to the store's fuzzed round trip.
 #include "settings/ini_store.h"
 
 #include <gtest/gtest.h>
-
-#include <functional>
 
 #include "platform/registry_hive.h"
 #include "temp_config.h"
@@ -35,15 +33,6 @@ protected:
         return v;
     }
 };
-
-TEST_F(IniStoreTest, FileModeIsNotBuiltAndDoesNothing) {
-    TIniStore store;
-    EXPECT_FALSE(store.UseRegistry());
-    EXPECT_EQ(store.ReadInteger("\\Options", "Tag", 5), 5);
-    EXPECT_FALSE(store.WriteInteger("\\Options", "Tag", 1));
-    EXPECT_NO_THROW(store.SetDelimiter('/'));
-    EXPECT_NO_THROW(store.RenameKey("a", "b"));
-}
 
 TEST_F(IniStoreTest, FreshProfileGetsTheBaseKeyAndTheWrittenSection) {
     EXPECT_EQ(FStore->Path(), "\\SOFTWARE\\Zonaria");
@@ -108,6 +97,7 @@ TEST_F(IniStoreTest, ReadStringConvertsEveryKind) {
         {"dword", rtDword, std::string("\x2a\0\0\0", 4), true, "42"},
         {"dword_negative", rtDword, std::string("\xff\xff\xff\xff", 4), true, "-1"},
         {"multi", rtMultiSz, std::string("a\0bc\0\0", 6), true, "a\r\nbc"},
+        {"multi_unterminated", rtMultiSz, std::string("a\0bc", 4), true, "a\r\nbc"},  // another program's
         {"multi_one_byte", rtMultiSz, std::string(1, '\0'), true, ""},
         {"binary", rtBinary, "\x01\x02\xff", true, "454C 3 01 02 FF "},
         {"binary_long", rtBinary, std::string(26, '\x0a'), true,
@@ -172,86 +162,6 @@ TEST_F(IniStoreTest, WritesUseTheEncodingsAndReplaceOtherKinds) {
     EXPECT_TRUE(FStore->ReadMultiString("", "List", back));
     EXPECT_TRUE(back.empty());
     EXPECT_FALSE(FStore->ReadMultiString("", "Flag", back));
-
-    const uint8_t blob[3] = {1, 2, 3};
-    EXPECT_TRUE(FStore->WriteBinary("", "Blob", blob, 3));
-    uint8_t small[2], exact[3] = {};
-    EXPECT_FALSE(FStore->ReadBinary("", "Blob", small, 2));
-    EXPECT_TRUE(FStore->ReadBinary("", "Blob", exact, 3));
-    EXPECT_EQ(exact[2], 3);
-    EXPECT_FALSE(FStore->ReadBinary("", "Flag", exact, 3));
-}
-
-TEST_F(IniStoreTest, DeleteEntryRemovesAValueOrAWholeKey) {
-    FStore->WriteInteger("\\Options", "Keep", 1);
-    FStore->WriteInteger("\\Options", "Drop", 1);
-    EXPECT_TRUE(FStore->DeleteEntry("\\Options", "drop"));
-    EXPECT_FALSE(FStore->DeleteEntry("\\Options", "Drop"));
-    EXPECT_EQ(GetRaw("Options", "Keep").Type, rtDword);
-
-    FStore->WriteInteger("\\Options\\Deep\\Deeper", "x", 1);
-    FStore->WriteInteger("\\", "Options", 5);  // a value of the parent named like the key
-    FStore->WriteInteger("\\", "Other", 5);
-    EXPECT_TRUE(FStore->DeleteEntry("Options", ""));
-    EXPECT_FALSE(FStore->KeyExists("\\Options"));
-    EXPECT_FALSE(FStore->KeyExists("\\Options\\Deep"));
-    TStringList values;
-    FStore->EnumValues("\\", values);
-    EXPECT_EQ(values, TStringList{"Other"});
-    EXPECT_EQ(FStore->CurrentKey(), "\\");
-    EXPECT_FALSE(FStore->DeleteEntry("\\Options", ""));
-}
-
-TEST_F(IniStoreTest, ListingClearingAndRenaming) {
-    FStore->WriteInteger("\\Options\\B", "x", 1);
-    FStore->WriteInteger("\\Options\\a", "x", 1);
-    FStore->WriteInteger("\\Options", "B", 1);  // value named like a subkey: not listed
-    FStore->WriteInteger("\\Options", "V", 1);
-    TStringList keys{"stale"}, values;
-    EXPECT_TRUE(FStore->EnumSubKeys("\\Options", keys));
-    EXPECT_EQ(keys, (TStringList{"a", "B"}));
-    EXPECT_TRUE(FStore->EnumValues("\\Options", values));
-    EXPECT_EQ(values, TStringList{"V"});
-    // Listing opens with creation allowed.
-    EXPECT_TRUE(FStore->EnumSubKeys("\\Empty", keys));
-    EXPECT_TRUE(keys.empty());
-    EXPECT_TRUE(FStore->KeyExists("\\Empty"));
-
-    EXPECT_TRUE(FStore->RenameValue("\\Options", "V", "W"));
-    EXPECT_EQ(GetRaw("Options", "V").Type, rtNone);
-    EXPECT_EQ(GetRaw("Options", "W").Type, rtDword);
-    EXPECT_TRUE(FStore->RenameValue("\\Options", "W", "w"));  // a change of case only
-    FStore->EnumValues("\\Options", values);
-    EXPECT_EQ(values, TStringList{"w"});
-    EXPECT_FALSE(FStore->RenameValue("\\Options", "Missing", "X"));
-
-    EXPECT_TRUE(FStore->ClearKey("\\Options"));
-    EXPECT_TRUE(FStore->KeyExists("\\Options"));
-    FStore->EnumSubKeys("\\Options", keys);
-    FStore->EnumValues("\\Options", values);
-    EXPECT_TRUE(keys.empty());
-    EXPECT_TRUE(values.empty());
-    EXPECT_EQ(FStore->CurrentKey(), "\\");
-}
-
-TEST_F(IniStoreTest, FileModeOperationsRaiseInRegistryMode) {
-    std::string entry;
-    const std::pair<std::function<void()>, const char*> cases[] = {
-        {[&] { FStore->CreateValue("", "x"); }, "CreateValue method is not available when using registry."},
-        {[&] { FStore->GetValueEntry("", "x", entry); }, "GetValueEntry method is not available when using registry."},
-        {[&] { FStore->RenameKey("a", "b"); }, "Key can not be renamed when using registry."},
-        {[&] { FStore->SetValueType("", "x", ivtString); }, "SetValueType method is not available when using registry."},
-        {[&] { FStore->SetDelimiter('/'); }, "Changing delimiter is not available when using registry."},
-    };
-    for (const auto& [call, text] : cases) {
-        try {
-            call();
-            ADD_FAILURE() << "no error for: " << text;
-        } catch (const EIniStoreError& e) {
-            EXPECT_STREQ(e.what(), text);
-        }
-    }
-    EXPECT_NO_THROW(FStore->SetDelimiter('\\'));
 }
 
 TEST_F(IniStoreTest, RegistryFailuresAreResultsNotErrors) {
@@ -261,15 +171,6 @@ TEST_F(IniStoreTest, RegistryFailuresAreResultsNotErrors) {
     EXPECT_TRUE(FStore->WriteInteger("", "StillWorks", 1));
 }
 
-TEST_F(IniStoreTest, RegRootChoosesTheSectionOfTheFile) {
-    FStore->SetRegRoot(rrtHKEY_LOCAL_MACHINE);
-    FStore->SetRegRoot(rrtUnknown);  // ignored
-    EXPECT_EQ(FStore->RegRoot(), rrtHKEY_LOCAL_MACHINE);
-    EXPECT_TRUE(FStore->WriteInteger("\\Options", "Machine", 1));
-    FStore.reset();
-    EXPECT_NE(FConfig.Text().find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zonaria\\Options]"), std::string::npos);
-}
-
 TEST_F(IniStoreTest, PathIsNormalisedInRegistryMode) {
     FStore->OpenKey("\\Options", true);
     FStore->SetPath("SOFTWARE\\Other\\");
@@ -277,22 +178,6 @@ TEST_F(IniStoreTest, PathIsNormalisedInRegistryMode) {
     EXPECT_EQ(FStore->CurrentKey(), "\\");
     EXPECT_TRUE(FStore->WriteInteger("\\Options", "x", 1));
     EXPECT_NE(UserRegistry()->OpenKey(rhCurrentUser, "SOFTWARE\\Other\\Options", false), nullptr);
-
-    TIniStore store;  // registry mode on an empty path falls back to \SOFTWARE
-    store.SetUseRegistry(true);
-    EXPECT_EQ(store.Path(), "\\SOFTWARE");
-    store.SetUseRegistry(false);
-    EXPECT_FALSE(store.WriteInteger("", "x", 1));
-}
-
-TEST_F(IniStoreTest, LazyWriteDecidesWhenClosingAKeyReachesTheDisk) {
-    if (!TTempConfig::WritesWaitForFlush()) GTEST_SKIP() << "the registry shows every write at once";
-    FStore->WriteInteger("\\Options", "Lazy", 1);
-    EXPECT_EQ(FConfig.Text().find("Lazy"), std::string::npos);  // still only in memory
-    FStore->SetLazyWrite(false);
-    FStore->WriteInteger("\\Options", "Eager", 1);  // reopening the current key closes Options
-    EXPECT_NE(FConfig.Text().find("\"Eager\"=dword:00000001"), std::string::npos);
-    EXPECT_NE(FConfig.Text().find("Lazy"), std::string::npos);
 }
 
 TEST_F(IniStoreTest, TwoStoresInOneProcessShareTheHive) {

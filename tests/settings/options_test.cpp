@@ -155,43 +155,6 @@ TEST_F(OptionsTest, SaveFallsBackToTheCurrentKeyWhenTheSectionCannotBeOpened) {
     EXPECT_EQ(FStore->ReadString("\\ZonariaForm", "IniSection", ""), "Bad\nName");
 }
 
-TEST_F(OptionsTest, PropertiesAreReachableByNameOfAnyCaseAndKind) {
-    TZonariaOptions o;
-    int64_t v = 0;
-    EXPECT_TRUE(o.GetOrdProp("hintcolor", v));
-    EXPECT_EQ(v, 0x80000018);
-    EXPECT_TRUE(o.SetOrdProp("MVTFontSize", 12));
-    EXPECT_EQ(o.MVTFontSize, 12u);
-    EXPECT_TRUE(o.SetStrProp("StatusTimeFormat", "x"));
-    EXPECT_EQ(o.StatusTimeFormat, "x");
-    std::string s;
-    EXPECT_FALSE(o.GetStrProp("Tag", s));  // wrong kind
-    EXPECT_FALSE(o.GetOrdProp("Nothing", v));
-    o.Storage = FStore.get();
-    EXPECT_EQ(o.GetObjectProp("Storage"), FStore.get());
-}
-
-TEST_F(OptionsTest, OtherStorageKinds) {
-    TZonariaOptions o;
-    o.StorageType = eosRegistry;
-    o.IniName = "\\SOFTWARE\\Elsewhere";
-    o.Tag = 4;
-    o.Save();
-    EXPECT_EQ(o.Tag, 4);
-    {
-        TIniStore other(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Elsewhere");
-        EXPECT_EQ(other.ReadInteger("\\Options", "Tag", 0), 4);
-    }
-    // Without a store the kind falls back to a private store of the file mode, which is not built.
-    o.StorageType = eosStore;
-    o.Tag = 5;
-    EXPECT_NO_THROW(o.Save());
-    EXPECT_NO_THROW(o.Load());
-    o.StorageType = static_cast<TStorageType>(7);  // a hand-edited kind reaches no storage
-    EXPECT_NO_THROW(o.Load());
-    EXPECT_EQ(o.Tag, 5);
-}
-
 TEST_F(OptionsTest, AutoSaveRunsOnlyWhileTheStoreLives) {
     {
         TZonariaOptions o;

@@ -18,19 +18,12 @@ protected:
         menu.setDefaultAction(show);
         QObject::connect(show, &QAction::triggered, [this] { ++shows; });
         icon.SetPopupMenu(&menu);
-        icon.OnDblClick = [this] { ++dblClicks; };
     }
     QMenu menu;
     QAction* show = nullptr;
     TTrayIcon icon;
-    int shows = 0, dblClicks = 0;
+    int shows = 0;
 };
-
-TEST_F(TrayIconTest, HintIsCutTo63Characters) {
-    icon.SetHint(std::string(70, 'x'));
-    EXPECT_EQ(icon.Hint().size(), 70u);
-    EXPECT_EQ(icon.ShownTip(), QString(63, 'x'));
-}
 
 TEST_F(TrayIconTest, EnablingAddsDisablingRemovesAndTheAreaReturningAddsOnlyAnEnabledIcon) {
     icon.SetEnabled(false);  // never shown: nothing happens
@@ -42,17 +35,6 @@ TEST_F(TrayIconTest, EnablingAddsDisablingRemovesAndTheAreaReturningAddsOnlyAnEn
     EXPECT_FALSE(icon.IconAdded());
     icon.NotificationAreaReturned();
     EXPECT_FALSE(icon.IconAdded());
-}
-
-TEST_F(TrayIconTest, DoubleClickRunsShowNotTheHandler) {
-    icon.SetEnabled(true);
-    icon.Mouse(TTrayMouse::tmLeftDown, 1, 1);
-    icon.Mouse(TTrayMouse::tmLeftUp, 1, 1);
-    EXPECT_TRUE(icon.ClickPending());
-    icon.Mouse(TTrayMouse::tmLeftDblClick, 1, 1);
-    EXPECT_FALSE(icon.ClickPending());
-    EXPECT_EQ(shows, 1);
-    EXPECT_EQ(dblClicks, 0);
 }
 
 TEST_F(TrayIconTest, RightClickShowsTheMenuButNotWhileAModalDialogIsOpen) {

@@ -27,7 +27,7 @@ TEST(ReadDaytimeReply, Layouts) {
         {"05 DEC 2026 12:13:20 A", L::DayMonthYear, dec5 - kHour, 0},
         {"05 DEC 2026 12:13:20", L::DayMonthYear, dec5, 0},  // no zone: GMT
         {"5 DEC 2026 12:13:20 GMT \t\r\n\r\n", L::DayMonthYear, dec5, 0},
-        {"29 FEB 2024 00:00:00 GMT", L::DayMonthYear, EncodeDateTime(2024, 2, 29), 0},
+        {"29 FEB 2000 00:00:00 GMT", L::DayMonthYear, EncodeDateTime(2000, 2, 29), 0},  // a leap century
         // NIST: the reply begins with a line break
         {"\n61380 26-12-06 21:00:00 00 0 0  50.0 UTC(NIST) * \n", L::Nist, EncodeDateTime(2026, 12, 6, 21, 0, 0), 0},
         {"\n61380 26-12-06 21:00:00 50 0 1 123.4 UTC(NIST) #\n", L::Nist, EncodeDateTime(2026, 12, 6, 21, 0, 0), 1},
@@ -65,6 +65,7 @@ TEST(ReadDaytimeReply, NotATime) {
         "29 FEB 2026 00:00:00 GMT", "31 APR 2026 00:00:00 GMT", "00 DEC 2026 12:13:20 GMT", "05 DEC 2026 24:00:00 GMT",
         "05 DEC 2026 12:60:00 GMT", "05 DEC 2026 12:13:60 GMT", "05 DEC 2026 012:13:20 GMT",
         "61381 26-12-06 21:00:00 00 0 0 50.0 UTC(NIST) *",  // day number and date disagree
+        "61380 27-12-06 21:00:00 00 0 0 50.0 UTC(NIST) *",  // ... in the year only
         "61380 26-13-06 21:00:00 00 0 0 50.0 UTC(NIST) *", "61380 26/12/06 21:00:00 00 0 0 50.0 UTC(NIST) *",
         "61380 26-12-06 21:00:00", "61380 26-12-06 21:00:00 00 0 0 50.0 UTC(PTB) *",
         "61380 26-12-06 21:00:00 00 0 x 50.0 UTC(NIST) *", "61380 26-12-06 21:00:00 00 0 0 50.0 UTC(NIST) * junk",
@@ -84,11 +85,10 @@ TEST(ReadDaytimeReply, NotATime) {
 TEST(ZoneNameToBias, Table) {
     struct Case { const char* Zone; std::optional<int> Bias; };
     const Case cases[] = {
+        // The letters at each end of their runs, the numeric forms, and a few names of the table.
         {"A", -60},   {"a", -60},    {"I", -540},   {"K", -600},   {"M", -720},   {"N", 60},     {"Y", 720},
         {"Z", 0},     {"+0100", -60}, {"-0500", 300}, {"+0530", -330}, {"-03", 180}, {"0100", -60}, {"0930", -570},
-        {"NST", 210}, {"AST", 240},  {"ADT", 180},  {"EST", 300},  {"edt", 240},  {"CST", 360},  {"CDT", 300},
-        {"MST", 420}, {"MDT", 360},  {"PST", 480},  {"PDT", 420},  {"YST", 540},  {"YDT", 480},  {"HST", 600},
-        {"HDT", 540}, {"BST", 660},  {"BDT", 600},  {"GMT", 0},    {"UTC", 0},    {"UT", 0},
+        {"NST", 210}, {"edt", 240},  {"BDT", 600},  {"GMT", 0},    {"UTC", 0},    {"UT", 0},
         {"", std::nullopt},    {"J", std::nullopt},     {"1", std::nullopt},      {"CET", std::nullopt},
         {"+01xx", std::nullopt}, {"+010", std::nullopt}, {"+2500", std::nullopt}, {"-", std::nullopt},
     };

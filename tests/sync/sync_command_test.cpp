@@ -59,6 +59,7 @@ TEST_F(SyncCommandTest, OffsetSignFollowsTheComputer) {
                                         "Your clock is [0-9]+\\.[0-9]{2} s fast \\(± 1\\.[0-9]{2} s\\)\n"));
 }
 
+// The failures themselves are the synchronizer's tests'; here, that each is one line and exit 1.
 TEST_F(SyncCommandTest, Failures) {
     struct Case {
         const char* Name;
@@ -68,19 +69,10 @@ TEST_F(SyncCommandTest, Failures) {
     };
     const std::vector<Case> cases = {
         {"refused", "127.0.0.1", nullptr, "Failed to connect to time server: Connection refused\n"},
-        {"unknown host", "no-such-host.example", nullptr, "Time server not found: no-such-host.example\n"},
         {"no date", "127.0.0.1", [](int& fd) { test::SendAll(fd, "hello\r\nworld\r\n"); },
          "The server's reply is not a time: \"hello\"\n"},
-        {"ctime mistaken before", "127.0.0.1", [](int& fd) { test::SendAll(fd, "Mon Dec  6 06:08:19 2026\r\n"); },
-         "The server's reply is not a time: \"Mon Dec  6 06:08:19 2026\"\n"},
         {"unhealthy", "127.0.0.1", [](int& fd) { test::SendAll(fd, "\n61380 26-12-06 21:00:00 00 0 4 50.0 UTC(NIST) *\n"); },
          "The time server reports itself unhealthy (health 4); its time was not used\n"},
-        {"reset", "127.0.0.1",
-         [](int& fd) {
-             test::Pause(50);  // after the connection is seen as made
-             test::Reset(fd);
-         },
-         "Failed to get server time: Connection reset by peer\n"},
     };
     for (int port : {0, 65536 + 13}) {
         std::ostringstream out, err;

@@ -111,8 +111,8 @@ TEST_F(TimeSyncTest, FetchesFromARealDaytimeServer) {
     }
 }
 
-// Each layout, and each way a server can misbehave, against a scripted server. The table is
-// also the record of what each case costs in time.
+// Each way a server can misbehave, against a scripted server (the reply layouts themselves are
+// the reader's unit tests'). The table is also the record of what each case costs in time.
 TEST_F(TimeSyncTest, ServersOfEveryKind) {
     const TDateTime dec5 = EncodeDateTime(2026, 12, 5, 12, 13, 20);
     struct Case {
@@ -125,9 +125,6 @@ TEST_F(TimeSyncTest, ServersOfEveryKind) {
     auto send = [](std::string text) { return [text](int& fd, const std::atomic<bool>&) { test::SendAll(fd, text); }; };
     const std::vector<Case> cases = {
         {"day-month-year", send(kReply), dec5, {}, ""},
-        {"nist", send("\n61380 26-12-06 21:00:00 00 0 0  50.0 UTC(NIST) * \n"), EncodeDateTime(2026, 12, 6, 21, 0, 0), {}, ""},
-        {"ctime", send("Sun Dec  6 06:08:19 2026\r\n"), EncodeDateTime(2026, 12, 6, 6, 8, 19), {}, ""},
-        {"long", send("Sunday, December 6, 2026 06:08:19-UTC\r\n"), EncodeDateTime(2026, 12, 6, 6, 8, 19), {}, ""},
         {"in pieces",
          [](int& fd, const std::atomic<bool>&) {
              test::SendAll(fd, "05 DEC 2026 ");
@@ -166,8 +163,6 @@ TEST_F(TimeSyncTest, ServersOfEveryKind) {
              }
          },
          std::nullopt, {"Error|Failed to get server time|error"}, "Failed to get server time: no complete reply within 0.6 s"},
-        {"silent", [](int& fd, const std::atomic<bool>& stop) { test::HoldUntilClientCloses(fd, stop); }, std::nullopt,
-         {"Error|Failed to get server time|error"}, "Failed to get server time: the server went silent for 0.3 s"},
         {"floods",
          [](int& fd, const std::atomic<bool>& stop) {
              const std::string chunk(4096, 'z');

@@ -26,6 +26,7 @@ TEST(CityLine, FieldRules) {
         {"Baku,1,2,", "Baku", 1, 2, 0},               // a trailing comma adds no field
         {",4,5,6", "", 4, 5, 7},
         {"Big,2147483648,0,0", "Big", 0, 0, 1},       // out of 32-bit range: invalid
+        {"Huge,18446744073709551617,$100000005,0", "Huge", 0, 0, 1},  // beyond 64 bits too
         {"Neg,-2147483648,$FFFFFFFF,0", "Neg", INT32_MIN, -1, 1},
     };
     for (const auto& c : cases) {

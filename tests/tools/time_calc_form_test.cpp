@@ -62,15 +62,6 @@ TEST_F(CalcFormTest, EnterPressesCloseAndEscapeCloses) {
     }
 }
 
-class CalcFormNoCitiesTest : public test::NoCitiesTest {};
-
-TEST_F(CalcFormNoCitiesTest, EmptyCityListGivesNoAnswer) {
-    TTimeCalcForm form(EncodeDateTime(2006, 12, 31, 23, 30));
-    EXPECT_FALSE(form.Form().cityCombo1->isEnabled());
-    EXPECT_FALSE(form.Form().cityCombo2->isEnabled());
-    form.Form().minCombo->setCurrentIndex(1);
-    EXPECT_EQ(form.Form().resultEdit->text(), "");
-}
 
 }  // namespace
 }  // namespace velkaro

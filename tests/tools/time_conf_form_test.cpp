@@ -38,13 +38,6 @@ TEST_F(ConfFormTest, OpensOnTheFirstPageWithItsLists) {
     EXPECT_EQ(ui.TZTFormatCombo->currentText().toStdString(), FormatTimePattern("DD xx", opened));
 }
 
-TEST_F(ConfFormTest, PatternInForceIsPreselected) {
-    ZonariaOptions().HintTimeFormat = TimeFormatPatterns[6];
-    TTimeConfForm form(opened);
-    EXPECT_EQ(form.Form().HintFormatCombo->currentIndex(), 6);
-    EXPECT_EQ(form.Form().HintFormatCombo->count(), 8);
-}
-
 TEST_F(ConfFormTest, LoadShowsTheOptions) {
     TZonariaOptions o;
     o.MVTColor = 0xFF0000;
@@ -65,20 +58,6 @@ TEST_F(ConfFormTest, LoadShowsTheOptions) {
     EXPECT_FALSE(ui.TZTItalicCB->isChecked());
     EXPECT_FALSE(ui.MVTBoldCB->isChecked());
     EXPECT_EQ(ui.MVTFormatCombo->currentIndex(), 3);
-}
-
-TEST_F(ConfFormTest, OkWithoutChangesKeepsTheFormatsAndSize13) {
-    TZonariaOptions o;
-    o.StatusFontSize = 13;
-    TTimeConfForm form(opened);
-    form.LoadFromOptions(o);
-    form.show();
-    QTest::mouseClick(form.Form().btnOK, Qt::LeftButton);
-    EXPECT_EQ(form.result(), QDialog::Accepted);
-    form.StoreToOptions(o);
-    EXPECT_EQ(o.StatusTimeFormat, "DD xx");
-    EXPECT_EQ(o.HintTimeFormat, "D x");
-    EXPECT_EQ(o.StatusFontSize, 13u);
 }
 
 TEST_F(ConfFormTest, ApplyStoresAtOnceAndCancelKeepsIt) {
@@ -136,15 +115,6 @@ TEST_F(ConfFormTest, EnterIsOkAndEscapeIsCancel) {
         QTest::keyClick(form.Form().MVTFontSizeCombo, key);
         EXPECT_FALSE(form.isVisible());
         EXPECT_EQ(form.result(), result);
-    }
-}
-
-TEST_F(ConfFormTest, ControlsCarryAccessibleNames) {
-    TTimeConfForm form(opened);
-    for (QWidget* w : form.findChildren<QWidget*>()) {
-        if (qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w)) {
-            EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
-        }
     }
 }
 

@@ -16,28 +16,6 @@ TZonariaOptions OpenAndAccept(const TZonariaOptions& before, void (*edit)(TConfS
     return after;
 }
 
-TEST(TimeConfTest, FontSizeIndexIsMinusOneOutsideTheList) {
-    EXPECT_EQ(FontSizeIndex(8), 2);
-    EXPECT_EQ(FontSizeIndex(14), 7);
-    EXPECT_EQ(FontSizeIndex(13), -1);
-    EXPECT_EQ(FontSizeIndex(0), -1);
-}
-
-TEST(TimeConfTest, PatternListShowsExamplesOfOneMoment) {
-    std::vector<std::string> examples = PatternExamples(EncodeDateTime(2006, 5, 3, 17, 12, 5));
-    ASSERT_EQ(examples.size(), 8u);
-    EXPECT_EQ(examples[0], "5/3/2006 5:12:05 PM");
-    EXPECT_EQ(examples[7], "Wednesday, 03 May, 2006 5:12:05 PM");
-}
-
-TEST(TimeConfTest, PatternIndexMatchesExactly) {
-    EXPECT_EQ(PatternIndex("dd.mm.yy HH:MM:SS"), 3);
-    EXPECT_EQ(PatternIndex("ww, dd mmmm, yy h:MM:SS TT"), 7);
-    EXPECT_EQ(PatternIndex("D x"), -1);
-    EXPECT_EQ(PatternIndex("DD.MM.YY HH:MM:SS"), -1);
-    EXPECT_EQ(PatternIndex(""), -1);
-}
-
 // A format of the user's own stays selected as itself and survives OK; picking a listed
 // pattern replaces it.
 TEST(TimeConfTest, FormatsInForceSurviveOkUnlessAnotherIsPicked) {

@@ -43,13 +43,6 @@ protected:
     QColor asked;
 };
 
-TEST_F(ColorComboTest, ListsNoColourBasicSystemAndCustomChoice) {
-    TColorComboBox box;
-    EXPECT_EQ(box.count(), 1 + 16 + 25 + 1);
-    EXPECT_EQ(box.itemText(0), "None");
-    EXPECT_EQ(box.itemText(box.count() - 1), "Custom...");
-}
-
 TEST_F(ColorComboTest, SelectsListedColoursAndAddsOneCustomEntry) {
     TColorComboBox box;
     for (TColor c : {TColor(0x00FFFF), clInfoBk, clNone, TColor(0x80000005)}) {
