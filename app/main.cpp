@@ -9,6 +9,8 @@
 
 #include "app/application.h"
 #include "app/zonaria_form.h"
+#include "planner/planner_form.h"
+#include "timemodel/iso_time.h"
 #include "sync/time_sync_form.h"
 #include "tools/time_calc_form.h"
 #include "tools/time_conf_form.h"
@@ -17,7 +19,7 @@
 namespace {
 
 // "configure" or "configure:N" (its page N), "sync", "convert", "calculate": a dialog for the
-// screenshot script.
+// screenshot script ("planner" is the main window's own).
 std::unique_ptr<QDialog> ScreenshotDialog(const QString& name) {
     using namespace velkaro;
     const QStringList parts = name.split(QLatin1Char(':'));
@@ -69,13 +71,36 @@ int main(int argc, char** argv) {
     if (!shot.isEmpty()) {
         form.OnFirstPaint = [&form, &started, &dialog, shot, dialogName] {
             std::fprintf(stderr, "first paint after %lld ms\n", static_cast<long long>(started.elapsed()));
-            if (!dialogName.isEmpty()) {
+            // The map at another moment, with a city selected and pointed at (its same-time
+            // regions highlighted): VELKARO_SCREENSHOT_AT=2026-10-25T00:30:00Z, _CITY=London.
+            const std::string city = qEnvironmentVariable("VELKARO_SCREENSHOT_CITY").toStdString();
+            for (const auto& c : CityList)
+                if (c->Name == city) {
+                    form.MapImageClick(c->X + 2, c->Y);
+                    form.MapImageMouseMove(c->X + 2, c->Y);
+                }
+            if (const auto at = ParseIsoUtc(qEnvironmentVariable("VELKARO_SCREENSHOT_AT").toStdString()))
+                form.PreviewAt(*at);
+            QWidget* tool = nullptr;
+            if (dialogName.startsWith(QLatin1String("planner"))) {
+                // "planner:Paris,New York,Tokyo" opens it with those places.
+                form.btnPlannerClick();
+                if (dialogName.contains(QLatin1Char(':'))) {
+                    std::vector<TPlanPlace> places;
+                    for (const QString& name : dialogName.section(QLatin1Char(':'), 1).split(QLatin1Char(',')))
+                        for (const auto& c : CityList)
+                            if (c->Name == name.toStdString()) places.push_back({c->Name, &ZoneOfCity(*c), {}});
+                    form.Planner->SetPlaces(places);
+                }
+                form.btnPlannerClick();
+                tool = form.Planner;
+            } else if (!dialogName.isEmpty()) {
                 dialog = ScreenshotDialog(dialogName);
                 if (dialog) dialog->show();
                 else std::fprintf(stderr, "no dialog %s\n", qPrintable(dialogName));
             }
-            QTimer::singleShot(500, &form, [&form, &dialog, shot] {
-                QWidget* window = dialog ? static_cast<QWidget*>(dialog.get()) : &form;
+            QTimer::singleShot(500, &form, [&form, &dialog, shot, tool] {
+                QWidget* window = dialog ? static_cast<QWidget*>(dialog.get()) : tool ? tool : &form;
                 if (!window->grab().save(shot, "PNG")) std::fprintf(stderr, "cannot write %s\n", qPrintable(shot));
                 dialog.reset();
                 form.close();

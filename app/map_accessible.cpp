@@ -22,6 +22,11 @@ QString OneLine(const std::string& text) {
 }
 
 TZonariaForm* FormOf(QWidget* w) { return w ? qobject_cast<TZonariaForm*>(w->window()) : nullptr; }
+// The moment the window shows (a preview, or now).
+TDateTime ShownOn(QWidget* w) {
+    const TZonariaForm* form = FormOf(w);
+    return form ? form->ShownMoment() : UtcNow();
+}
 
 int CityCount(TZonariaForm* form) { return form && form->ListsLoaded ? int(CityList.size()) : 0; }
 
@@ -71,7 +76,7 @@ public:
         if (t == QAccessible::Name) return QString::fromLatin1(c.Name);
         // The hint's time, so that a reader says "Paris, 12/6/2026 10:32:34 PM".
         if (t == QAccessible::Description)
-            return OneLine(CityTimeText(c, ZonariaOptions().HintTimeFormat, UtcNow()));
+            return OneLine(CityTimeText(c, ZonariaOptions().HintTimeFormat, ShownOn(map_)));
         return {};
     }
     QRect rect() const override {
@@ -173,8 +178,8 @@ public:
         if (!form_) return {};
         const TZonariaOptions& o = ZonariaOptions();
         if (t == QAccessible::Name) {
-            if (velkaro_) return OneLine(VelkaroStripText(o.MVTFormat, UtcNow()));
-            return OneLine(CityStripText(form_->SelectedCity, o.StatusTimeFormat, UtcNow()));
+            if (velkaro_) return OneLine(VelkaroStripText(o.MVTFormat, form_->ShownMoment()));
+            return OneLine(CityStripText(form_->SelectedCity, o.StatusTimeFormat, form_->ShownMoment()));
         }
         if (t == QAccessible::Description)
             return velkaro_ ? QStringLiteral("Velkaro time") : QStringLiteral("Time of the selected city");

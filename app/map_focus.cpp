@@ -73,10 +73,7 @@ void TMapFocus::ShowHint() {
 void TMapFocus::HideKeyboardHint() {
     if (!keyboardHint_) return;
     keyboardHint_ = false;
-    if (form_->HoverCity && form_->HoverCity == FocusCity()) {
-        form_->HintWindow->hide();
-        form_->HoverCity = nullptr;
-    }
+    if (form_->HoverCity && form_->HoverCity == FocusCity()) form_->ForgetCityHint();
 }
 
 void TMapFocus::Select(int i) {
@@ -91,7 +88,12 @@ void TMapFocus::Select(int i) {
     if (form_->SelectedCity != was) SelectionChanged();
 }
 
-void TMapFocus::SelectionChanged() { AnnounceSelection(form_, IndexOf(form_->SelectedCity)); }
+void TMapFocus::SelectionChanged() {
+    AnnounceSelection(form_, IndexOf(form_->SelectedCity));
+    // The preview marker names the selected city; its same-time regions light up.
+    form_->ShowScrubberState();
+    form_->RefreshSameTime();
+}
 
 int TMapFocus::StartIndex() const {
     const int selected = IndexOf(form_->SelectedCity);
@@ -132,7 +134,14 @@ bool TMapFocus::KeyPress(QKeyEvent* event) {
             case Qt::Key_Down: return move(TMapDirection::mdDown);
             case Qt::Key_Home: typeAhead_.Reset(); SetFocusIndex(0); return true;
             case Qt::Key_End: typeAhead_.Reset(); SetFocusIndex(int(CityList.size()) - 1); return true;
-            case Qt::Key_Escape: typeAhead_.Reset(); Select(-1); return true;
+            case Qt::Key_Escape:
+                typeAhead_.Reset();
+                // A preview goes first: Escape returns to the live clock, the next one clears.
+                if (!form_->ShownTime.IsLive()) form_->ReturnToNow();
+                else Select(-1);
+                return true;
+            case Qt::Key_PageUp: form_->ScrubBy(1, TScrubUnit::suDay); return true;
+            case Qt::Key_PageDown: form_->ScrubBy(-1, TScrubUnit::suDay); return true;
             case Qt::Key_Return:
             case Qt::Key_Enter:
                 typeAhead_.Reset();

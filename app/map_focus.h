@@ -1,6 +1,7 @@
 // The keyboard path of the map: the map takes the focus, a ring marks the focused city, the
 // arrows, Home, End and type-ahead move it, Enter or Space selects it for the status strip and
-// Escape clears the selection. The focused city's hint shows as if the pointer were on it; the
+// Escape clears the selection (or first returns a preview to the live clock); Page Up and Down
+// move the shown moment by a day. The focused city's hint shows as if the pointer were on it; the
 // pointer, when it moves, takes over. Also opens the "Find city" pop-up.
 #pragma once
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
@@ -12,6 +13,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "map/daylight_layer.h"
@@ -21,6 +25,11 @@
 #include "app/map_focus.h"
 #include "map/map_logic.h"
 #include "map/map_panel.h"
+#include "map/same_time_layer.h"
+#include "map/time_scrubber.h"
+#include "places/my_places.h"
+#include "planner/planner_form.h"
+#include "platform/error.h"
 #include "platform/locale.h"
 #include "platform/registry_hive.h"
 #include "settings/form_persist.h"
@@ -47,6 +56,17 @@ QString ToQt(const std::string& text) {
 }
 
 QRect ToQRect(const TStripRect& r) { return QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)); }
+
+// The band across the top of the map that says the map is not showing now.
+const QRect kMarkerBand(0, 0, kMapWidth, 18);
+
+void PaintMarker(QPainter& c, const QString& text, QFont font) {
+    c.fillRect(kMarkerBand, kPreviewColor);
+    font.setBold(true);
+    c.setFont(font);
+    c.setPen(Qt::black);
+    c.drawText(kMarkerBand, Qt::AlignCenter, text);
+}
 
 void PaintBox(QPainter& c, const TZonariaForm::TStripBox& box) {
     c.setClipRect(box.Rect);
@@ -103,6 +123,24 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
         if (SelectedCity != was && MapFocus) MapFocus->SelectionChanged();
     };
     MapImage->OnResize = [this] { FormResize(); };
+    MapImage->OnWheel = [this](QWheelEvent* e) { return MapImageWheel(e); };
+
+    // Under the map, above the buttons.
+    Scrubber = new TTimeScrubber(this);
+    ui_->formLayout->insertWidget(1, Scrubber);
+    Scrubber->OnNow = [this] { ReturnToNow(); };
+    btnPlanner = new QPushButton(QStringLiteral("Plan a meeting"), Scrubber);
+    btnPlanner->setObjectName(QStringLiteral("btnPlanner"));
+    btnPlanner->setFixedSize(kButtonWidth, kScrubberHeight);
+    btnPlanner->setFocusPolicy(Qt::NoFocus);
+    btnPlanner->setFlat(true);
+    Scrubber->layout()->addWidget(btnPlanner);
+    connect(btnPlanner, &QPushButton::clicked, this, &TZonariaForm::btnPlannerClick);
+    Scrubber->OnSlide = [this](int value, TScrubUnit unit, int origin) {
+        const TDateTime now = UtcNow();
+        const TDateTime from = ShownTime.SliderMoment(now, origin, TScrubUnit::suQuarter, 0);
+        PreviewAt(ShownTime.SliderMoment(now, value, unit, from));
+    };
 
     for (QPushButton* b : {btnTimeConv, btnTimeSync, btnTimeCalc, btnConfigure, btnAbout}) {
         b->setMouseTracking(true);
@@ -134,6 +172,7 @@ void TZonariaForm::CreateTrayMenu() {
     miTimeConverter = TrayMenu->addAction(QStringLiteral("Time Converter"));
     miTimeSynchronizer = TrayMenu->addAction(QStringLiteral("Time Synchronizer"));
     miFindCity = TrayMenu->addAction(QStringLiteral("Find city"));
+    miPlanMeeting = TrayMenu->addAction(QStringLiteral("Plan a meeting"));
     TrayMenu->addSeparator();
     Exit1 = TrayMenu->addAction(QStringLiteral("&Exit"));
     connect(Show1, &QAction::triggered, this, &TZonariaForm::Show1Click);
@@ -143,6 +182,10 @@ void TZonariaForm::CreateTrayMenu() {
     connect(miFindCity, &QAction::triggered, this, [this] {
         AppRestore();
         MapFocus->FindCity();
+    });
+    connect(miPlanMeeting, &QAction::triggered, this, [this] {
+        AppRestore();
+        btnPlannerClick();
     });
     connect(Exit1, &QAction::triggered, this, &TZonariaForm::Exit1Click);
 
@@ -157,6 +200,21 @@ void TZonariaForm::CreateTrayMenu() {
         setWindowState(windowState() | Qt::WindowMinimized);
         show();
     };
+}
+
+void TZonariaForm::LoadZoneRasters() {
+    // Built into the program: a damaged one is a broken build, and costs only the highlight.
+    for (const auto& [name, raster] : {std::pair{":/zones.vzr", &ZoneRaster}, {":/zones@2x.vzr", &ZoneRaster2x}}) {
+        QFile file(QString::fromLatin1(name));
+        try {
+            if (!file.open(QIODevice::ReadOnly)) throw Error("cannot be opened");
+            const QByteArray bytes = file.readAll();
+            *raster = TZoneRaster::Parse(std::string_view(bytes.constData(), size_t(bytes.size())), ZoneList);
+        } catch (const std::exception& e) {
+            qWarning("%s: %s", name, e.what());
+            *raster = TZoneRaster();
+        }
+    }
 }
 
 void TZonariaForm::FormCreate(const std::string& dataDir) {
@@ -174,6 +232,7 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
     try {
         const TLoadReport report = LoadLists(dataDir.empty() ? FindDataDirectory() : dataDir);
         ListsLoaded = true;
+        LoadZoneRasters();
         if (!report.Warnings.empty()) ShowWarningBox(report.Warnings);
     } catch (const std::exception& e) {
         ShowErrorBox(e.what());
@@ -187,10 +246,6 @@ void TZonariaForm::FormCreate(const std::string& dataDir) {
     // A damaged settings file was put aside: say so once.
     for (const std::string& warning : TakeRegistryWarnings()) ShowWarningBox(warning);
 
-    // Fixed at every start, whatever was saved.
-    options.MVTColor = 0xFF0000;
-    options.MVTFontColor = 0x00FFFF;
-    options.StatusFontColor = 0xFFFFFF;
     LogoBackColor = 0xFFFFFF;
 }
 
@@ -209,6 +264,7 @@ TZonariaForm::~TZonariaForm() {
 }
 
 void TZonariaForm::FormDestroy() {
+    if (ListsLoaded && Planner) Planner->SaveTo(*OptionsIni);
     if (ListsLoaded) ZonariaOptions().Save();
     BackBuffer = QImage();
     HoverCity = nullptr;
@@ -249,7 +305,7 @@ void TZonariaForm::LayoutStatusStrip() {
     urlLabel->setGeometry(0, 0, kLogoWidth, h);
     logoImage->setGeometry(0, 0, kLogoWidth, kLogoHeight);
     // Border fixed in size: the strip decides the height, the map the width.
-    setFixedSize(kMapWidth, h + kMapHeight + kButtonHeight);
+    setFixedSize(kMapWidth, h + kMapHeight + kScrubberHeight + kButtonHeight);
 }
 
 void TZonariaForm::FormResize() {
@@ -298,7 +354,7 @@ void TZonariaForm::MapImagePaint(const QRegion& exposed) {
         region = MapImage->rect();
         bufferIsNew_ = false;
     }
-    const TDateTime now = UtcNow();
+    const TDateTime now = ShownMoment();
     const TStripBoxes boxes = StripBoxes(now);
     const QRect logo(0, kMapHeight, kLogoWidth, MapImage->height() - kMapHeight);
     {
@@ -309,6 +365,8 @@ void TZonariaForm::MapImagePaint(const QRegion& exposed) {
         c.setClipRegion(region);
         const QRect map(0, 0, kMapWidth, kMapHeight);
         if (region.intersects(map)) c.drawImage(QPoint(0, 0), MapPicture(BackBuffer.devicePixelRatio(), now));
+        if (region.intersects(map)) PaintSameTime(c, BackBuffer.devicePixelRatio());
+        if (!PreviewMarker.isEmpty() && region.intersects(kMarkerBand)) PaintMarker(c, PreviewMarker, MapImage->font());
         if (region.intersects(logo)) {
             c.fillRect(logo, ResolveColor(LogoBackColor));
             ShowLogo(BackBuffer.devicePixelRatio());
@@ -338,6 +396,34 @@ void TZonariaForm::MapImagePaint(const QRegion& exposed) {
 namespace {
 int64_t MinuteOf(TDateTime utc) { return int64_t(std::floor(utc * 1440.0)); }
 }  // namespace
+
+TZonariaForm::TSameTime TZonariaForm::SameTimeNow() const {
+    const TCity* city = HighlightCity();
+    if (!city || ZoneRaster.Pixels.empty()) return {};
+    const TZone& zone = ZoneOfCity(*city);
+    const TDateTime shown = ShownMoment();
+    return {SameTimeZones(ZoneRaster, zone, shown), SameTimeZones(ZoneRaster2x, zone, shown)};
+}
+
+void TZonariaForm::RefreshSameTime() {
+    sameMinute_ = MinuteOf(ShownMoment());
+    TSameTime now = SameTimeNow();
+    if (now == sameShown_) return;
+    sameShown_ = std::move(now);
+    MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
+}
+
+void TZonariaForm::PaintSameTime(QPainter& c, qreal devicePixelRatio) {
+    if (sameShown_.Same.empty()) return;
+    const bool dense = devicePixelRatio > 1 && !ZoneRaster2x.Pixels.empty();
+    if (sameOverlay_.isNull() || !(sameOverlayOf_ == sameShown_) || sameOverlayRatio_ != devicePixelRatio) {
+        sameOverlay_ = dense ? SameTimeOverlay(ZoneRaster2x, sameShown_.Same2x) : SameTimeOverlay(ZoneRaster, sameShown_.Same);
+        sameOverlay_.setDevicePixelRatio(dense ? 2 : 1);
+        sameOverlayOf_ = sameShown_;
+        sameOverlayRatio_ = devicePixelRatio;
+    }
+    c.drawImage(QPoint(0, 0), sameOverlay_);
+}
 
 const QImage& TZonariaForm::MapPicture(qreal devicePixelRatio, TDateTime utc) {
     // The high-density picture is drawn from the same outlines at twice the size; marked with
@@ -370,13 +456,15 @@ void TZonariaForm::MapImageMouseMove(int x, int y) {
         if (HoverCity) {
             HintWindow->hide();
             HoverCity = nullptr;
+            RefreshSameTime();
         }
         return;
     }
     if (c == HoverCity) return;
     HoverCity = c;
+    RefreshSameTime();
     const TZonariaOptions& o = ZonariaOptions();
-    const QString text = ToQt(CityHintText(*c, o.HintTimeFormat, UtcNow()));
+    const QString text = ToQt(CityHintText(*c, o.HintTimeFormat, ShownMoment()));
     HintWindow->SetHintColor(ResolveBoxColor(o.HintColor, HintWindow->palette()));
     HintWindow->SetHintFont(DisplayFont(o.HintFontSize, o.HintFontStyle), ResolveColor(o.HintFontColor));
     QRect r = HintWindow->CalcHintRect(10000, text);
@@ -390,6 +478,7 @@ void TZonariaForm::MapImageClick(int x, int y) {
     // The click's own position: the pointer may not be readable on every desktop.
     SelectedCity = CityAt(CityList, x, y);
     InvalidateStatusStrip();
+    RefreshSameTime();
 }
 
 void TZonariaForm::StatusTimeLabelMouseMove() { HintWindow->hide(); }
@@ -397,12 +486,13 @@ void TZonariaForm::StatusTimeLabelMouseMove() { HintWindow->hide(); }
 void TZonariaForm::ForgetCityHint() {
     HintWindow->hide();
     HoverCity = nullptr;
+    if (ListsLoaded) RefreshSameTime();
 }
 
 void TZonariaForm::InvalidateStatusStrip() {
     // Only a box that would look different is asked for; a box that moved is asked for at
     // both places.
-    const TStripBoxes now = StripBoxes(UtcNow());
+    const TStripBoxes now = StripBoxes(ShownMoment());
     QRegion dirty;
     for (const auto& [box, shown] : {std::pair(&now.Velkaro, &shown_.Velkaro), std::pair(&now.City, &shown_.City)})
         if (!(*box == *shown)) dirty += QRegion(box->Rect) + shown->Rect;
@@ -415,7 +505,7 @@ void TZonariaForm::UpdateCityHint() {
     if (!HoverCity || !MapImage->isVisible() || isMinimized()) return;
     const TZonariaOptions& o = ZonariaOptions();
     // The hint is repainted only when its text changed; hidden by the buttons, it comes back.
-    HintWindow->SetText(ToQt(CityHintText(*HoverCity, o.HintTimeFormat, UtcNow())));
+    HintWindow->SetText(ToQt(CityHintText(*HoverCity, o.HintTimeFormat, ShownMoment())));
     if (!HintWindow->isVisible()) {
         HintWindow->show();
         HintWindow->raise();
@@ -430,14 +520,65 @@ void TZonariaForm::UpdateTrayHint() {
 void TZonariaForm::TimerTimer() {
     if (!ListsLoaded) return;
     InvalidateStatusStrip();
-    if (ZonariaOptions().ShowDaylight && MinuteOf(UtcNow()) != shadedMinute_)
+    if (ZonariaOptions().ShowDaylight && MinuteOf(ShownMoment()) != shadedMinute_)
         MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
+    // Clocks change on the minute: the highlight is looked at again once a minute.
+    if (!sameShown_.Same.empty() && MinuteOf(ShownMoment()) != sameMinute_) RefreshSameTime();
     UpdateCityHint();
     // Nobody sees the tooltip, nor needs the desktop asked about its notification area, while
     // there is no icon: both wait for the icon to be switched on.
     if (!TrayIcon->Enabled()) return;
     UpdateTrayHint();
     TrayIcon->CheckNotificationArea(TrayAvailable && TrayAvailable());
+}
+
+void TZonariaForm::ScrubBy(int count, TScrubUnit unit) {
+    ShownTime.Step(UtcNow(), count, unit);
+    ShownTimeChanged();
+}
+
+void TZonariaForm::PreviewAt(TDateTime utc) {
+    ShownTime.PreviewAt(utc);
+    ShownTimeChanged();
+}
+
+void TZonariaForm::ReturnToNow() {
+    ShownTime.ReturnToNow();
+    ShownTimeChanged();
+}
+
+void TZonariaForm::ShownTimeChanged() {
+    const TDateTime shown = ShownMoment();
+    InvalidateStatusStrip();
+    if (ZonariaOptions().ShowDaylight && MinuteOf(shown) != shadedMinute_)
+        MapImage->update(QRect(0, 0, kMapWidth, kMapHeight));
+    RefreshSameTime();
+    UpdateCityHint();
+    ShowScrubberState();
+    if (OnShownTimeChanged) OnShownTimeChanged();
+}
+
+void TZonariaForm::ShowScrubberState() {
+    const QString marker = ShownTime.IsLive() ? QString() : ToQt(PreviewText(SelectedCity, ShownMoment()));
+    if (marker != PreviewMarker) {
+        PreviewMarker = marker;
+        MapImage->update(kMarkerBand);
+    }
+    Scrubber->ShowMoment(ShownTime.IsLive(), ShownTime.SliderValue(),
+                         ShownTime.IsLive() ? QStringLiteral("Now") : marker.mid(int(qstrlen("Preview: "))));
+}
+
+bool TZonariaForm::MapImageWheel(QWheelEvent* event) {
+    // Only with Ctrl held, so that a stray turn of the wheel never leaves the live clock;
+    // with Shift as well, in whole hours.
+    const Qt::KeyboardModifiers m = event->modifiers();
+    if (!(m & Qt::ControlModifier) || !ListsLoaded) return false;
+    const QPoint d = event->angleDelta();
+    wheelRest_ += d.y() != 0 ? d.y() : d.x();
+    const int notches = wheelRest_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelRest_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    if (notches) ScrubBy(notches, m & Qt::ShiftModifier ? TScrubUnit::suHour : TScrubUnit::suQuarter);
+    return true;
 }
 
 void TZonariaForm::btnTimeConvClick() {
@@ -477,6 +618,35 @@ void TZonariaForm::btnAboutClick() {
     dialog.exec();
 }
 
+void TZonariaForm::btnPlannerClick() {
+    if (!Planner) {
+        Planner = new TPlannerForm(this);
+        // The user's own places come first, under their labels in the map's 8-bit form.
+        TMyPlaces mine;
+        mine.Load(*OptionsIni, ZoneList);
+        std::vector<TPlanPlace> candidates;
+        for (const TMyPlace& p : mine.Items())
+            if (const int z = ZoneIndexOf(ZoneList, p.Zone); z >= 0)
+                candidates.push_back({EightBitName(p.Label), ZoneList[z].get(), {}});
+        const auto own = std::ptrdiff_t(candidates.size());
+        for (const auto& c : CityList) candidates.push_back({c->Name, &ZoneOfCity(*c), {}});
+        std::sort(candidates.begin() + own, candidates.end(),
+                  [](const auto& a, const auto& b) { return a.Label < b.Label; });
+        Planner->SetCandidates(std::move(candidates));
+        Planner->LoadFrom(*OptionsIni);
+        if (Planner->Places().empty() && SelectedCity) Planner->AddCity(*SelectedCity);
+        Planner->OnHourChosen = [this](TDateTime utc) { PreviewAt(utc); };
+    }
+    // The day shown on the map, as the first place counts it.
+    const TDateTime shown = ShownMoment();
+    const auto& places = Planner->Places();
+    const TDateTimeFields day = DecodeDateTime(places.empty() ? shown : UtcToZoneLocal(*places.front().Zone, shown));
+    Planner->SetDate(day.Year, day.Month, day.Day);
+    Planner->show();
+    Planner->raise();
+    Planner->activateWindow();
+}
+
 void TZonariaForm::TrayIconDblClick() { AppRestore(); }
 
 void TZonariaForm::Show1Click() { AppRestore(); }
@@ -514,8 +684,10 @@ void TZonariaForm::changeEvent(QEvent* event) {
         QMetaObject::invokeMethod(this, [this] {
             if (isMinimized() && !inTray_) AppMinimize();
         }, Qt::QueuedConnection);
-    } else if (was && !is && inTray_) {
-        // Restored some other way (the window manager): the icon goes.
+    } else if (was && !is && inTray_ && isVisible()) {
+        // Restored some other way (the window manager): the icon goes. A change that arrives
+        // after the window was hidden in the notification area (the window system withdrawing
+        // it) is no restore: the icon is then the only way back and stays.
         inTray_ = false;
         TrayIcon->SetEnabled(false);
     }

@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "map/shown_time.h"
+#include "map/zone_raster.h"
 #include "settings/options.h"
 #include "timemodel/zone_list.h"
 
@@ -19,7 +21,9 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QPainter;
 class QPushButton;
+class QWheelEvent;
 
 namespace Ui {
 class ZonariaForm;
@@ -32,6 +36,8 @@ class THintWindow;
 class TMapFocus;
 class TIniStore;
 class TMapPanel;
+class TPlannerForm;
+class TTimeScrubber;
 class TTrayIcon;
 
 // How the strip's two texts are placed in their areas. A line wider than its area (the prompt
@@ -68,8 +74,10 @@ public:
     QAction* miTimeConverter = nullptr;
     QAction* miTimeSynchronizer = nullptr;
     QAction* miFindCity = nullptr;
+    QAction* miPlanMeeting = nullptr;
     QAction* Exit1 = nullptr;
     QTimer Timer;
+    TTimeScrubber* Scrubber = nullptr;
     TFormPersist* FormStorage = nullptr;
     std::unique_ptr<TIniStore> OptionsIni;
 
@@ -96,6 +104,29 @@ public:
     const TCity* SelectedCity = nullptr;
     TColor LogoBackColor = 0xFFFFFF;
     bool ListsLoaded = false;
+    // The moment the displays show; the notification icon's tooltip always shows now.
+    TShownTime ShownTime;
+    TDateTime ShownMoment() const { return ShownTime.Shown(UtcNow()); }
+    // Move the shown moment and bring every display along.
+    void ScrubBy(int count, TScrubUnit unit);
+    void PreviewAt(TDateTime utc);
+    void ReturnToNow();
+    // The scrubber and the preview marker for the shown moment and the selected city.
+    void ShowScrubberState();
+    // The marker across the top of the map while a preview lasts; empty while live.
+    QString PreviewMarker;
+    QPushButton* btnPlanner = nullptr;
+    // "Plan a meeting", made at its first opening and kept (with its places) while the window lives.
+    TPlannerForm* Planner = nullptr;
+    // The zone under each map pixel, at 1x and 2x; empty when the rasters could not be read.
+    TZoneRaster ZoneRaster, ZoneRaster2x;
+    // The city whose same-time regions are highlighted: the pointed-at one, else the selected.
+    const TCity* HighlightCity() const { return HoverCity ? HoverCity : SelectedCity; }
+    // Asks for the map to be repainted when the highlighted regions changed (another city, or
+    // the shown moment crossed a clock change).
+    void RefreshSameTime();
+    // Called after any change of the shown moment.
+    std::function<void()> OnShownTimeChanged;
     // The keyboard path of the map and the "Find city" pop-up.
     TMapFocus* MapFocus = nullptr;
 
@@ -124,6 +155,7 @@ public:
     void btnTimeCalcClick();
     void btnConfigureClick();
     void btnAboutClick();
+    void btnPlannerClick();
     void TrayIconDblClick();
     void Show1Click();
     void Exit1Click();
@@ -152,6 +184,10 @@ private:
     // After the options changed: the strip's layout, and the map when daylight was switched.
     void OptionsApplied();
     QFont DisplayFont(uint32_t points, TFontStyles styles) const;
+    void ShownTimeChanged();
+    void LoadZoneRasters();
+    void PaintSameTime(QPainter& c, qreal devicePixelRatio);
+    bool MapImageWheel(QWheelEvent* event);
 
     // The map picture for the panel's device pixel ratio; with daylight shown, shaded for the
     // current minute (redrawn when the minute or the ratio changes, not at every tick).
@@ -177,6 +213,18 @@ private:
         int Width = -1;
     };
     mutable TMeasuredWidth velkaroWidth_;
+    int wheelRest_ = 0;
+    // The highlighted zones as painted, and the overlay made for them.
+    struct TSameTime {
+        std::vector<bool> Same, Same2x;  // per zone of each raster
+        bool operator==(const TSameTime&) const = default;
+    };
+    TSameTime SameTimeNow() const;
+    TSameTime sameShown_;
+    int64_t sameMinute_ = -1;
+    QImage sameOverlay_;
+    TSameTime sameOverlayOf_;
+    qreal sameOverlayRatio_ = 0;
 };
 
 }  // namespace velkaro

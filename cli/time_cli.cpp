@@ -1,10 +1,17 @@
 #include "cli/time_cli.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <map>
 #include <optional>
+#include <string_view>
 
 #include "map/map_projection.h"
+#include "planner/meeting_plan.h"
 #include "platform/error.h"
 #include "timemodel/city_match.h"
 #include "timemodel/iso_time.h"
@@ -29,25 +36,35 @@ constexpr const char* kHelp =
     "\n"
     "Commands:\n"
     "  velkaro [--at UTC] [--variant N]       Velkaro time (default now, variant 0..3)\n"
-    "  city NAME [--at UTC] [--format PATTERN] time in that city (default \"D x\")\n"
+    "  city NAME [--at UTC] [--format PATTERN] the city and its time (default \"D x\")\n"
     "  format PATTERN --local LOCAL           a wall-clock time rendered by a pattern\n"
-    "  to-utc NAME --local LOCAL              the UTC instant at which that city shows LOCAL\n"
+    "  to-utc NAME --local LOCAL              the city and the UTC instant at which it shows LOCAL\n"
     "  calc FROM --local LOCAL --to TO [--format PATTERN]\n"
-    "                                         the time in city TO when city FROM shows LOCAL\n"
+    "                                         the two cities and the time in TO when FROM\n"
+    "                                         shows LOCAL\n"
     "  sun NAME [--at UTC]                    that city's sunrise, sunset and day length on its\n"
     "                                         date at that instant (default now), local times;\n"
     "                                         the place is the city's map point, so within a\n"
     "                                         few minutes\n"
     "  cities                                 name, zone, X, Y of every city, tab-separated\n"
     "  now                                    Velkaro time, then every city with its time\n"
+    "  plan PLACE... [--date YYYY-MM-DD] [--hours 9-17] [--json] [--ics FILE]\n"
+    "                                         the hours of that day (default today) in each\n"
+    "                                         place, from the first place's midnight: working,\n"
+    "                                         early or late, night; the hours where everyone\n"
+    "                                         works; --ics writes the first of them as a\n"
+    "                                         calendar event\n"
     "  sync [--server HOST | --ntp HOST] [--port N] [--json]\n"
     "                                         ask a daytime server (or with --ntp an NTP server)\n"
     "                                         for its time and show the computer's offset from\n"
     "                                         it with its accuracy (never sets the clock)\n"
     "\n"
-    "City names may be typed in any case, without accents, or shortened while they fit one city.\n"
+    "Answers are tab-separated and name the cities used. City names may be typed in any case,\n"
+    "without accents, or shortened while no other city holds the part typed; a zone\n"
+    "abbreviation such as IST, MST or Z is not taken for a part of a city's name.\n"
     "\n"
     "Options:\n"
+    "  --json       every command answers as JSON (one object; cities: an array)\n"
     "  --data DIR   read acities.lst and azones.lst from DIR (default: the program's folder,\n"
     "               then ../share/velkaro/ from it)\n"
     "  --help       this text\n"
@@ -74,7 +91,8 @@ struct Args {
 };
 
 Args ParseArgs(const std::vector<std::string>& raw) {
-    static const char* kValued[] = {"--at", "--variant", "--format", "--local", "--to", "--data", "--server", "--ntp", "--port"};
+    static const char* kValued[] = {"--at",   "--variant", "--format", "--local", "--to",
+                                    "--data", "--server",  "--ntp", "--port",   "--date",  "--hours", "--ics"};
     Args a;
     for (size_t i = 0; i < raw.size(); ++i) {
         const std::string& s = raw[i];
@@ -127,19 +145,96 @@ int IntOption(const Args& a, const std::string& name, int fallback) {
     throw UsageError(name + " needs a whole number, not \"" + *v + "\"");
 }
 
+// The zone abbreviations of the zone database since 1970, and UT: a part of some city's name
+// ("IST" of Istanbul, "MST" of Amsterdam) is not what such a query means.
+constexpr std::array<std::string_view, 68> kZoneAbbreviations = {
+    "ACDT", "ACST", "ADDT", "ADT",  "AEDT", "AEST", "AHDT", "AHST", "AKDT", "AKST", "AST",  "AWDT", "AWST", "BDT",
+    "BST",  "CAST", "CAT",  "CDT",  "CEST", "CET",  "CST",  "CHST", "EAT",  "EDT",  "EEST", "EET",  "EST",  "GDT",
+    "GMT",  "GST",  "HDT",  "HKST", "HKT",  "HST",  "IDT",  "IST",  "JST",  "KDT",  "KST",  "MDT",  "MEST", "MET",
+    "MMT",  "MSD",  "MSK",  "MST",  "NDDT", "NDT",  "NST",  "NZDT", "NZST", "PDT",  "PKST", "PKT",  "PST",  "SAST",
+    "SST",  "UT",   "UTC",  "WAST", "WAT",  "WEST", "WET",  "WIB",  "WIT",  "WITA", "YDT",  "YST",
+};
+
+// A zone abbreviation in any case, or a single letter (the military zones, "Z" among them).
+bool LooksLikeAbbreviation(const std::string& typed) {
+    std::string upper;
+    for (const char c : typed) {
+        if (!std::isalpha(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) >= 0x80) return false;
+        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return upper.size() == 1 || std::find(kZoneAbbreviations.begin(), kZoneAbbreviations.end(), upper) !=
+                                    kZoneAbbreviations.end();
+}
+
 // Names as a person types them: case and accents do not matter (see MatchCity).
 const TCity& FindCity(const std::string& typed) {
     std::vector<std::string> names;
     for (const auto& c : CityList) names.push_back(c->Name);
-    const TCityMatch m = MatchCity(names, Latin1FromUtf8(typed));
-    if (m.Kind == TCityMatch::cmFound) return *CityList[static_cast<size_t>(m.Index)];
+    const std::string query = Latin1FromUtf8(typed);
+    TCityMatch m = MatchCity(names, query);
+    const bool whole = m.Kind == TCityMatch::cmFound && FoldName(names[static_cast<size_t>(m.Index)]) == FoldName(query);
+    if (m.Kind == TCityMatch::cmFound && (whole || !LooksLikeAbbreviation(typed)))
+        return *CityList[static_cast<size_t>(m.Index)];
+    if (m.Kind == TCityMatch::cmFound) m.Candidates = {m.Index};
     std::string listed;
     for (const int i : m.Candidates)
         listed += (listed.empty() ? "" : ", ") + Utf8FromLatin1(names[static_cast<size_t>(i)]);
+    if (LooksLikeAbbreviation(typed))
+        throw UsageError("\"" + typed + "\" reads as a zone abbreviation, not a city name" +
+                         (listed.empty() ? "" : "; cities near it: " + listed));
     if (m.Kind == TCityMatch::cmAmbiguous)
         throw UsageError("\"" + typed + "\" fits several cities, among them " + listed);
     throw UsageError("unknown city \"" + typed + "\"" + (listed.empty() ? "" : "; nearest: " + listed) +
                      " (velkaro-time cities lists them)");
+}
+
+// A JSON string of UTF-8 text: quotes, backslashes and control characters escaped.
+std::string Json(const std::string& s) {
+    std::string out = "\"";
+    for (const char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20 || c == 0x7F) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+// One answer: its fields (values already JSON), for --json, and its line for a person.
+struct TAnswer {
+    std::vector<std::pair<std::string, std::string>> Fields;
+    std::string Line;
+
+    TAnswer& Add(const std::string& key, const std::string& jsonValue) {
+        Fields.emplace_back(key, jsonValue);
+        return *this;
+    }
+    std::string Object() const {
+        std::string out = "{";
+        for (const auto& [key, value] : Fields) out += (out.size() > 1 ? "," : "") + Json(key) + ":" + value;
+        return out + "}";
+    }
+};
+
+void Emit(std::ostream& out, bool json, const TAnswer& answer) { out << (json ? answer.Object() : answer.Line) << "\n"; }
+
+std::string CityName(const TCity& city) { return Utf8FromLatin1(city.Name); }
+
+// The time in a city, named.
+TAnswer CityAnswer(const TCity& city, const std::string& pattern, TDateTime utc) {
+    const std::string time = CityTimeText(city, pattern, utc);
+    TAnswer a;
+    a.Add("city", Json(CityName(city))).Add("zone", Json(Utf8FromLatin1(ZoneOfCity(city).Name)));
+    a.Add("time", Json(time)).Add("utc", Json(FormatIsoUtc(utc)));
+    a.Line = CityName(city) + "\t" + time;
+    return a;
 }
 
 std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
@@ -153,8 +248,15 @@ std::string ClockText(TDateTime local, const TDateTimeFields& date) {
     return text;
 }
 
+// A local time as an ISO date and minute, for JSON.
+std::string IsoMinute(TDateTime local) {
+    const TDateTimeFields f = DecodeDateTime(std::round(local * 1440.0) / 1440.0);
+    return std::to_string(f.Year) + "-" + TwoDigits(f.Month) + "-" + TwoDigits(f.Day) + "T" + TwoDigits(f.Hour) + ":" +
+           TwoDigits(f.Minute);
+}
+
 // "London 2026-06-21: sunrise 04:43, sunset 21:21, day length 16:38", or polar day or night.
-std::string SunText(const TCity& city, TDateTime utc) {
+TAnswer SunAnswer(const TCity& city, TDateTime utc) {
     const TZone& zone = ZoneOfCity(city);
     const TDateTimeFields date = DecodeDateTime(UtcToZoneLocal(zone, utc));
     // The offset in force at local noon stands for the day.
@@ -162,13 +264,55 @@ std::string SunText(const TCity& city, TDateTime utc) {
     const int offset = int(std::lround((noon - ZoneLocalToUtc(zone, noon)) * 1440.0));
     const TLatLon at = CityLatLon(city);
     const TSunDay day = SunDay(date.Year, date.Month, date.Day, offset, at.Lat, at.Lon);
-    std::string text = Utf8FromLatin1(city.Name) + " " + std::to_string(date.Year) + "-" + TwoDigits(date.Month) +
-                       "-" + TwoDigits(date.Day) + ": ";
-    if (day.Kind == TSunDay::PolarDay) return text + "polar day";
-    if (day.Kind == TSunDay::PolarNight) return text + "polar night";
+    const std::string dateText =
+        std::to_string(date.Year) + "-" + TwoDigits(date.Month) + "-" + TwoDigits(date.Day);
+    TAnswer a;
+    a.Add("city", Json(CityName(city))).Add("date", Json(dateText));
+    a.Line = CityName(city) + " " + dateText + ": ";
+    if (day.Kind != TSunDay::Normal) {
+        const bool up = day.Kind == TSunDay::PolarDay;
+        a.Add("polar", Json(up ? "day" : "night"));
+        a.Line += up ? "polar day" : "polar night";
+        return a;
+    }
     const int length = int(std::lround(day.DayLengthMin));
-    return text + "sunrise " + ClockText(day.Sunrise, date) + ", sunset " + ClockText(day.Sunset, date) +
-           ", day length " + TwoDigits(length / 60) + ":" + TwoDigits(length % 60);
+    a.Add("sunrise", Json(IsoMinute(day.Sunrise))).Add("sunset", Json(IsoMinute(day.Sunset)));
+    a.Add("day_length_min", std::to_string(length));
+    a.Line += "sunrise " + ClockText(day.Sunrise, date) + ", sunset " + ClockText(day.Sunset, date) +
+              ", day length " + TwoDigits(length / 60) + ":" + TwoDigits(length % 60);
+    return a;
+}
+
+int Plan(const Args& a, std::ostream& out) {
+    const auto hoursText = a.Option("--hours");
+    TWorkingHours hours;
+    if (hoursText) {
+        const auto h = ParseWorkingHours(*hoursText);
+        if (!h) throw UsageError("malformed hours \"" + *hoursText + "\" (expected e.g. 9-17 or 08:30-16:30)");
+        hours = *h;
+    }
+    std::vector<TPlanPlace> places;
+    for (size_t i = 1; i < a.positional.size(); ++i) {
+        const TCity& c = FindCity(a.positional[i]);
+        places.push_back({c.Name, &ZoneOfCity(c), hours});
+    }
+    TDateTimeFields date = DecodeDateTime(UtcToZoneLocal(*places.front().Zone, UtcNow()));
+    if (const auto d = a.Option("--date")) {
+        const auto t = ParseIsoLocal(*d + "T00:00:00");
+        if (!t) throw UsageError("malformed date \"" + *d + "\" (expected e.g. 2026-12-08)");
+        date = DecodeDateTime(*t);
+    }
+    const TMeetingPlan plan = PlanMeeting(places, date.Year, date.Month, date.Day);
+    if (const auto file = a.Option("--ics")) {
+        const int hour = plan.FirstCommon();
+        if (hour < 0) throw Error("no hour where everyone works; no event written");
+        std::ofstream ics(*file, std::ios::binary | std::ios::trunc);
+        ics << MeetingIcs(plan, hour, 1, UtcNow());
+        ics.close();
+        if (!ics) throw Error("cannot write \"" + *file + "\"");
+    }
+    out << (a.options.count("--json") ? PlanJson(plan) : Utf8FromLatin1(PlanText(plan)));
+    return 0;
 }
 
 void Load(const Args& a, std::ostream& err) {
@@ -189,14 +333,22 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         return a.positional.empty() && !a.options.count("--help") ? 2 : 0;
     }
     const std::string& cmd = a.positional[0];
+    const bool json = a.options.count("--json") > 0;
     if (cmd == "velkaro") {
         ExpectPositional(a, 1, "velkaro [--at UTC] [--variant N]");
-        out << VelkaroTimeText(VelkaroZone(), IntOption(a, "--variant", 0), UtcOption(a)) << "\n";
+        const TDateTime utc = UtcOption(a);
+        TAnswer answer;
+        answer.Line = VelkaroTimeText(VelkaroZone(), IntOption(a, "--variant", 0), utc);
+        answer.Add("velkaro", Json(answer.Line)).Add("utc", Json(FormatIsoUtc(utc)));
+        Emit(out, json, answer);
         return 0;
     }
     if (cmd == "format") {
         ExpectPositional(a, 2, "format PATTERN --local LOCAL");
-        out << FormatTimePattern(a.positional[1], LocalOption(a)) << "\n";
+        TAnswer answer;
+        answer.Line = FormatTimePattern(a.positional[1], LocalOption(a));
+        answer.Add("text", Json(answer.Line));
+        Emit(out, json, answer);
         return 0;
     }
     if (cmd == "sync") {
@@ -205,27 +357,31 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         const auto ntp = a.Option("--ntp");
         if (ntp && a.Option("--server")) throw UsageError("sync takes --server or --ntp, not both");
         return SyncCommand()(ntp.value_or(a.Option("--server").value_or("time.nist.gov")),
-                             IntOption(a, "--port", ntp ? 123 : 13), ntp.has_value(), a.options.count("--json") > 0,
-                             out, err);
+                             IntOption(a, "--port", ntp ? 123 : 13), ntp.has_value(), json, out, err);
     }
     if (cmd == "city") {
         ExpectPositional(a, 2, "city NAME [--at UTC] [--format PATTERN]");
         Load(a, err);
-        out << CityTimeText(FindCity(a.positional[1]), a.Option("--format").value_or("D x"), UtcOption(a)) << "\n";
+        Emit(out, json, CityAnswer(FindCity(a.positional[1]), a.Option("--format").value_or("D x"), UtcOption(a)));
         return 0;
     }
     if (cmd == "sun") {
         ExpectPositional(a, 2, "sun NAME [--at UTC]");
         const TDateTime utc = UtcOption(a);
         Load(a, err);
-        out << SunText(FindCity(a.positional[1]), utc) << "\n";
+        Emit(out, json, SunAnswer(FindCity(a.positional[1]), utc));
         return 0;
     }
     if (cmd == "to-utc") {
         ExpectPositional(a, 2, "to-utc NAME --local LOCAL");
         const TDateTime local = LocalOption(a);
         Load(a, err);
-        out << FormatIsoUtc(ZoneLocalToUtc(ZoneOfCity(FindCity(a.positional[1])), local)) << "\n";
+        const TCity& city = FindCity(a.positional[1]);
+        const std::string utc = FormatIsoUtc(ZoneLocalToUtc(ZoneOfCity(city), local));
+        TAnswer answer;
+        answer.Add("city", Json(CityName(city))).Add("local", Json(*a.Option("--local"))).Add("utc", Json(utc));
+        answer.Line = CityName(city) + "\t" + utc;
+        Emit(out, json, answer);
         return 0;
     }
     if (cmd == "calc") {
@@ -234,25 +390,53 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         const auto to = a.Option("--to");
         if (!to) throw UsageError("--to is required");
         Load(a, err);
-        const TDateTime utc = ZoneLocalToUtc(ZoneOfCity(FindCity(a.positional[1])), local);
-        out << CityTimeText(FindCity(*to), a.Option("--format").value_or("D x"), utc) << "\n";
+        const TCity& from = FindCity(a.positional[1]);
+        TAnswer answer = CityAnswer(FindCity(*to), a.Option("--format").value_or("D x"),
+                                    ZoneLocalToUtc(ZoneOfCity(from), local));
+        answer.Fields.insert(answer.Fields.begin(), {"from", Json(CityName(from))});
+        answer.Fields[1].first = "to";
+        answer.Line = CityName(from) + "\t" + answer.Line;
+        Emit(out, json, answer);
         return 0;
     }
     if (cmd == "cities") {
         ExpectPositional(a, 1, "cities");
         Load(a, err);
-        for (const auto& c : CityList)
-            out << Utf8FromLatin1(c->Name) << "\t" << Utf8FromLatin1(ZoneOfCity(*c).Name) << "\t" << c->X << "\t" << c->Y
-                << "\n";
+        if (json) out << "[\n";
+        for (size_t i = 0; i < CityList.size(); ++i) {
+            const TCity& c = *CityList[i];
+            const std::string zone = Utf8FromLatin1(ZoneOfCity(c).Name);
+            TAnswer answer;
+            answer.Add("name", Json(CityName(c))).Add("zone", Json(zone));
+            answer.Add("x", std::to_string(c.X)).Add("y", std::to_string(c.Y));
+            answer.Line = CityName(c) + "\t" + zone + "\t" + std::to_string(c.X) + "\t" + std::to_string(c.Y);
+            if (json) out << answer.Object() << (i + 1 < CityList.size() ? ",\n" : "\n");
+            else out << answer.Line << "\n";
+        }
+        if (json) out << "]\n";
         return 0;
     }
     if (cmd == "now") {
         ExpectPositional(a, 1, "now");
         Load(a, err);
         const TDateTime utc = UtcNow();
-        out << "Velkaro\t" << VelkaroTimeText(VelkaroZone(), 0, utc) << "\n";
-        for (const auto& c : CityList) out << Utf8FromLatin1(c->Name) << "\t" << CityTimeText(*c, "D x", utc) << "\n";
+        const std::string velkaro = VelkaroTimeText(VelkaroZone(), 0, utc);
+        if (!json) {
+            out << "Velkaro\t" << velkaro << "\n";
+            for (const auto& c : CityList) out << CityAnswer(*c, "D x", utc).Line << "\n";
+            return 0;
+        }
+        out << "{\"velkaro\":" << Json(velkaro) << ",\"utc\":" << Json(FormatIsoUtc(utc)) << ",\"cities\":[";
+        for (size_t i = 0; i < CityList.size(); ++i)
+            out << (i ? "," : "") << "\n" << CityAnswer(*CityList[i], "D x", utc).Object();
+        out << "\n]}\n";
         return 0;
+    }
+    if (cmd == "plan") {
+        if (a.positional.size() < 2)
+            throw UsageError("usage: velkaro-time plan PLACE... [--date YYYY-MM-DD] [--hours 9-17] [--json] [--ics FILE]");
+        Load(a, err);
+        return Plan(a, out);
     }
     throw UsageError("unknown command \"" + cmd + "\" (velkaro-time --help lists them)");
 }

@@ -72,11 +72,13 @@ function nauticalOffset(x, width) {
 }
 
 // The standard offset each pixel of the map area shows, at scale s: the land region's where
-// the lookup gives one under land, else the nautical band's. Also says which are land regions.
+// the lookup gives one under land, else the nautical band's. Also says which are land regions,
+// and the zone of each (for the zone raster).
 function offsetGrid(coverage, m, s, lookup) {
   const width = m.MAP_WIDTH * s;
   const height = m.MAP_AREA_HEIGHT * s;
   const land = new Array(width * height).fill(NO_LAND);
+  const zones = new Array(width * height).fill(null);
   const shown = new Int32Array(width * height);
   for (let y = 0; y < height; y++) {
     const lat = m.NORTH_EDGE - (y + 0.5) / (m.PX_PER_DEG_Y * s);
@@ -87,10 +89,13 @@ function offsetGrid(coverage, m, s, lookup) {
       let lon = m.WEST_EDGE + (x + 0.5) / (m.PX_PER_DEG_X * s);
       if (lon >= 180) lon -= 360;
       const region = lookup(lat, lon);
-      if (region) shown[i] = land[i] = region.offset;
+      if (region) {
+        shown[i] = land[i] = region.offset;
+        zones[i] = region.zone;
+      }
     }
   }
-  return { width, height, land, shown };
+  return { width, height, land, shown, zones };
 }
 
 function drawLand(img, topology, m, s, lookup) {

@@ -172,10 +172,10 @@ function main() {
   writePlaceIndex(path.join(RESOURCES, 'places.tsv'), placeIndex.lines);
 
   const topology = JSON.parse(fs.readFileSync(require.resolve('world-atlas/countries-50m.json'), 'utf8'));
-  const m = { project, MAP_WIDTH, MAP_HEIGHT, MAP_AREA_HEIGHT, WEST_EDGE, PX_PER_DEG_X, NORTH_EDGE, PX_PER_DEG_Y };
+  const m = mapGeometry();
   const started = Date.now();
   const { img: map, grid } = drawMap(cities, m, topology, lookup, 1);
-  const { img: map2 } = drawMap(cities, m, topology, lookup, 2, textRings);
+  const { img: map2, grid: grid2 } = drawMap(cities, m, topology, lookup, 2, textRings);
   console.log(`drew the map at 1x and 2x in ${((Date.now() - started) / 1000).toFixed(1)} s`);
 
   // The picture must tell the truth about the cities' own offsets.
@@ -201,6 +201,12 @@ function main() {
 
   writeFile(path.join(RESOURCES, 'map.bmp'), encodeBmp8(map));
   writeFile(path.join(RESOURCES, 'map@2x.bmp'), encodeBmp8(map2));
+  const { encodeZoneRaster, listedNames } = require('./zone_raster');
+  const listed = lines.map((z) => z.line);
+  for (const [g, name] of [[grid, 'zones.vzr'], [grid2, 'zones@2x.vzr']]) {
+    const names = listedNames(g.zones, listed, (z) => lineOf(z).line);
+    writeFile(path.join(RESOURCES, name), encodeZoneRaster(g.width, g.height, names));
+  }
   const preview = path.join(ROOT, 'build', 'map-preview.png');
   fs.mkdirSync(path.dirname(preview), { recursive: true });
   writeFile(preview, encodeIndexedPng(map2, 1));
@@ -216,5 +222,10 @@ function main() {
   return { cities, lines, version };
 }
 
-module.exports = { project, placeCities };
+// The projection and the picture's sizes, as the drawing modules take them.
+function mapGeometry() {
+  return { project, MAP_WIDTH, MAP_HEIGHT, MAP_AREA_HEIGHT, WEST_EDGE, PX_PER_DEG_X, NORTH_EDGE, PX_PER_DEG_Y };
+}
+
+module.exports = { project, placeCities, mapGeometry };
 if (require.main === module) main();

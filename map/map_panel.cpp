@@ -1,6 +1,7 @@
 #include "map/map_panel.h"
 
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 namespace velkaro {
 
@@ -28,6 +29,11 @@ void TMapPanel::mouseReleaseEvent(QMouseEvent* event) {
     pressed_ = false;
     const QPoint p = event->position().toPoint();
     if (rect().contains(p) && OnClick) OnClick(p.x(), p.y());
+}
+
+void TMapPanel::wheelEvent(QWheelEvent* event) {
+    if (OnWheel && OnWheel(event)) event->accept();
+    else QWidget::wheelEvent(event);
 }
 
 void TMapPanel::resizeEvent(QResizeEvent*) {

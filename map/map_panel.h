@@ -16,6 +16,8 @@ public:
     std::function<void(int x, int y)> OnMouseMove;
     std::function<void(int x, int y)> OnClick;
     std::function<void()> OnResize;
+    // A wheel turn over the map; returns whether it was used.
+    std::function<bool(QWheelEvent*)> OnWheel;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -23,6 +25,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     bool pressed_ = false;

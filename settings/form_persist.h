@@ -5,9 +5,12 @@
 
 #include <QEvent>
 #include <QObject>
+#include <QPoint>
+#include <QRect>
 #include <QPointer>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,7 +24,8 @@ using TPersistOptions = uint8_t;
 constexpr TPersistOptions epoState = 1, epoPosition = 2, epoProperties = 4, epoActiveControl = 8,
                           epoSize = 16;
 
-// Screen coordinates of the window's frame; right and bottom are exclusive.
+// Screen coordinates of the window's frame; right and bottom are exclusive. The placement keeper
+// keeps them in the screens' own pixels (device pixels).
 struct TBounds {
     int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
     bool operator==(const TBounds&) const = default;
@@ -30,9 +34,10 @@ struct TBounds {
 // How much of a window must lie on one screen for the user to reach it and drag it back.
 constexpr int32_t kReachableWidth = 100, kReachableHeight = 40;
 
-// Where a window with the frame `frame` may stay: as it is while that much of it lies on one
-// of the screens' available areas, else moved onto the primary one's (the first in `screens`),
-// as far in as its size allows, its top left corner first. Size is never changed.
+// Where a window with the frame `frame` may stay: as it is while it lies wholly on the screens'
+// available areas; else moved wholly onto the area of the screen that shows most of it (at
+// least that much), or else the primary one's (the first in `screens`), as far in as its size
+// allows, its top left corner first. Size is never changed.
 TBounds KeepReachable(const TBounds& frame, const std::vector<TBounds>& screens);
 
 class TFormPersist : public QObject {
@@ -69,6 +74,11 @@ private:
     void TrackNormalBounds();
     void ApplyTopMost();
     void MoveOntoAScreen();
+    // Puts the window's frame, not its inside, at the point.
+    void PlaceFrame(QPoint logical);
+    void ApplyPendingFrame();
+    // Where the frame `frame` may stay (KeepReachable over the screens now).
+    QPoint ReachablePlace(const QRect& frame) const;
 
     QPointer<QWidget> form_;
     TBounds normalBounds_;
@@ -78,6 +88,12 @@ private:
     // Set while the form is hidden because it was minimised: showing it again is a restore
     // from the notification area, not a fresh appearance to be placed.
     bool hiddenMinimized_ = false;
+    // Where the frame goes once the window is mapped.
+    std::optional<QPoint> pendingFrame_;
+    // A restored place still to be checked against the screens once the frame is known.
+    bool checkReach_ = false;
+    // A stored "minimised" still to be applied once the window is on the screen.
+    bool minimiseWhenExposed_ = false;
 };
 
 }  // namespace velkaro

@@ -11,8 +11,17 @@ namespace velkaro {
 
 namespace {
 
+// Font style sets are stored too: values an older version never wrote, so its files load
+// with no style, as it showed them.
 bool IsOrdinalStored(TPropKind k) {
-    return k == pkInteger || k == pkColor || k == pkEnumeration || k == pkBoolean;
+    return k == pkInteger || k == pkColor || k == pkEnumeration || k == pkBoolean || k == pkSet;
+}
+
+// What a stored number means for a property: a set keeps only the flags it has.
+int64_t StoredOrdinal(TPropKind k, int32_t value) {
+    if (k == pkBoolean) return value != 0;
+    if (k == pkSet) return value & (fsBold | fsItalic | fsUnderline | fsStrikeOut);
+    return value;
 }
 
 // The stored entries of a table in alphabetical order of their names.
@@ -157,7 +166,7 @@ void TPersistentOptions::Load() {
                 int32_t current = static_cast<int32_t>(p->GetOrd(*this));
                 int32_t value;
                 if (storage.Store->ReadInteger(storage.Section, p->Name, current, value))
-                    p->SetOrd(*this, p->Kind == pkBoolean ? value != 0 : value);
+                    p->SetOrd(*this, StoredOrdinal(p->Kind, value));
             } else if (p->Kind == pkString) {
                 std::string value;
                 if (storage.Store->ReadString(storage.Section, p->Name, p->GetStr(*this), value))
@@ -222,6 +231,8 @@ const TPropTable& TZonariaOptions::Properties() const {
             StringProp<Z>("HintTimeFormat", &Z::HintTimeFormat),
             StringProp<Z>("StatusTimeFormat", &Z::StatusTimeFormat),
             OrdinalProp<Z>("ShowDaylight", pkBoolean, &Z::ShowDaylight),
+            StringProp<Z>("TimeServer", &Z::TimeServer),
+            ObjectProp<Z>("TimeServers", pkStringList, &Z::TimeServers),
         };
         t.insert(t.end(), own.begin(), own.end());
         return t;

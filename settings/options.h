@@ -21,9 +21,9 @@ enum TStorageType : int32_t { eosRegistry = 0, eosIni = 1, eosStore = 2 };
 class TPersistentOptions;
 
 // Kinds of property-table entries. Which of them are stored is decided by the kind alone:
-// integers, colours, enumerations and booleans as numbers, strings as text, string lists as
-// multi-strings (only with eosStore); sets, characters, floating point, callbacks and other
-// object references are not stored.
+// integers, colours, enumerations, booleans and sets as numbers, strings as text, string lists
+// as multi-strings (only with eosStore); characters, floating point, callbacks and other object
+// references are not stored.
 enum TPropKind : int32_t {
     pkInteger, pkColor, pkEnumeration, pkBoolean, pkString, pkStringList, pkObject,
     pkSet, pkChar, pkFloat, pkCallback
@@ -127,11 +127,11 @@ public:
     std::string Name;
     int32_t Tag = 0;
     TColor StatusColor = 0;
-    TColor StatusFontColor = 0;
+    TColor StatusFontColor = 0xFFFFFF;  // white on the box
     TFontStyles StatusFontStyle = 0;
     uint32_t StatusFontSize = 8;
-    TColor MVTColor = 0;
-    TColor MVTFontColor = 0;
+    TColor MVTColor = 0xFF0000;      // blue, with
+    TColor MVTFontColor = 0x00FFFF;  // yellow text
     TColor HintColor = clInfoBk;
     TColor HintFontColor = 0;
     TFontStyles MVTFontStyle = 0;
@@ -143,6 +143,10 @@ public:
     std::string StatusTimeFormat = "DD xx";
     // Night and twilight shaded over the map; off by default, the map is then a still picture.
     bool ShowDaylight = false;
+    // The synchronizer's server (empty: the default one) and the servers that answered it
+    // lately, most recent first.
+    std::string TimeServer;
+    std::vector<std::string> TimeServers;
 };
 
 // The one global options object, created with its defaults before any window.

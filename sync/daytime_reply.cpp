@@ -68,10 +68,12 @@ struct TZoneName {
     int Bias;
 };
 
-constexpr std::array<TZoneName, 20> kZoneNames = {{
-    {"NST", 210}, {"AST", 240}, {"ADT", 180}, {"EST", 300}, {"EDT", 240}, {"CST", 360}, {"CDT", 300},
-    {"MST", 420}, {"MDT", 360}, {"PST", 480}, {"PDT", 420}, {"YST", 540}, {"YDT", 480}, {"HST", 600},
-    {"HDT", 540}, {"BST", 660}, {"BDT", 600}, {"GMT", 0},
+// BST is British Summer Time, as everyone means it. CST and CDT (North America, Cuba, China),
+// PST and PDT (North America, the Philippines) and BDT (Bangladesh, Brunei, once the Bering
+// Sea) each name zones hours apart in everyday use: a reply using them is no time, not a guess.
+constexpr std::array<TZoneName, 15> kZoneNames = {{
+    {"NST", 210}, {"AST", 240}, {"ADT", 180}, {"EST", 300}, {"EDT", 240}, {"MST", 420}, {"MDT", 360},
+    {"YST", 540}, {"YDT", 480}, {"HST", 600}, {"HDT", 540}, {"BST", -60}, {"GMT", 0},
     // Not in the old table, where an unknown name meant UTC anyway; now an unknown name is no zone.
     {"UT", 0},    {"UTC", 0},
 }};

@@ -37,7 +37,8 @@ const char* ReplyLayoutName(TReplyLayout layout);
 // "JAN".."DEC" in any case -> 1..12; anything else 0.
 int MonthNameToNumber(const std::string& text);
 // Minutes to add to a time of the zone to get UTC: military letters (not J), +hh[mm] / -hh[mm],
-// hh[mm], the North American names of the table, GMT, UT and UTC. Nothing for anything else.
+// hh[mm], the names of the table (North American ones, BST), GMT, UT and UTC. Nothing for anything
+// else, nor for a name with more than one everyday meaning.
 std::optional<int> ZoneNameToBias(const std::string& text);
 
 // The first line of a reply, for a message: at most `limit` characters, every byte that is not

@@ -5,6 +5,7 @@
 #include "sync/poll_event_source.h"
 #include "sync/time_sync.h"
 #include "timemodel/iso_time.h"
+#include "timemodel/json_text.h"
 
 namespace velkaro {
 
@@ -27,24 +28,6 @@ public:
     bool SetTimePrivilege(bool) override { return false; }
     bool SetSystemTimeUtc(const TPlatformTime&) override { return false; }
 };
-
-// A JSON string: quotes, backslashes and control characters escaped.
-std::string JsonText(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
 
 int Failure(const std::string& host, const std::string& text, bool json, std::ostream& out, std::ostream& err) {
     err << text << '\n';

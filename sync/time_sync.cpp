@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -61,6 +62,24 @@ std::string AccuracyText(double offsetS, double uncertaintyS) {
     return buf;
 }
 
+std::string ServerFromField(const std::string& text) {
+    const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
+    auto first = std::find_if_not(text.begin(), text.end(), blank);
+    auto last = std::find_if_not(text.rbegin(), std::string::const_reverse_iterator(first), blank).base();
+    return first == last ? std::string(kDefaultTimeServer) : std::string(first, last);
+}
+
+void RememberServer(std::vector<std::string>& recent, const std::string& server, size_t keep) {
+    const auto fold = [](std::string s) {
+        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    const std::string key = fold(server);
+    std::erase_if(recent, [&](const std::string& s) { return s.empty() || fold(s) == key; });
+    recent.insert(recent.begin(), server);
+    if (recent.size() > keep) recent.resize(keep);
+}
+
 TDateTime TTimeSync::BuildDateUtc() {
     // __DATE__ is "Mmm dd yyyy"; midnight at its start is early enough whatever the zone.
     static const TDateTime date = [] {
@@ -112,7 +131,7 @@ void TTimeSync::FormShow() { fView.SetLocalTimeText(Formatted(LocalNowSource()))
 void TTimeSync::TimerTimer() {
     TDateTime local = LocalNowSource();
     fView.SetLocalTimeText(Formatted(local));
-    fView.SetRemoteTimeText(Formatted(local - ClockOffset));
+    fView.SetRemoteTimeText(ServerTimeKnown ? Formatted(local - ClockOffset) : std::string());
 }
 
 void TTimeSync::ArmFetchTimer(int ms) {
@@ -156,6 +175,10 @@ void TTimeSync::btnServerTimeClick() {
     fFetching = true;
     fNtp = Protocol == tpNtp;
     fNtpRefusal.clear();
+    // Until this fetch brings a time there is none to show.
+    ServerTimeKnown = false;
+    LastServerUtc.reset();
+    fView.SetRemoteTimeText("");
     fView.SetServerTimeEnabled(false);
     fView.SetStatusText("");
     TAsyncSocket& s = *fTimeSocket;
@@ -231,8 +254,10 @@ void TTimeSync::UseOffset(double offsetS, double uncertaintyS, TDateTime serverU
     LastServerUtc = serverUtc;
     ClockOffset = offsetS / 86400;
     UncertaintyS = uncertaintyS;
+    ServerTimeKnown = true;
     fView.SetRemoteTimeText(Formatted(LocalNowSource() - ClockOffset));
     fView.SetStatusText(AccuracyText(offsetS, uncertaintyS));
+    if (OnServerTime) OnServerTime();
 }
 
 void TTimeSync::TimeSocketDataAvailable(TAsyncSocket* sender, uint16_t error) {

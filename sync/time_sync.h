@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/system_clock_setter.h"
 #include "sync/async_socket.h"
@@ -52,6 +53,12 @@ inline constexpr const char* kMsgSynchronized = "Time successfully synchronized.
 inline constexpr const char* kMsgNothingToSet = "There is no server time to set: get the server time first.";
 inline constexpr const char* kMsgBeforeBuild =
     "The server's time is earlier than this program was built, so it cannot be right; the clock was not changed.";
+
+// The server a fetch asks: the field's text without surrounding blanks, the default when empty.
+std::string ServerFromField(const std::string& text);
+// Puts a server at the front of a most-recent-first list (once, whatever its case), keeping
+// at most `keep` entries.
+void RememberServer(std::vector<std::string>& recent, const std::string& server, size_t keep = 8);
 
 class TTimeSync {
 public:
@@ -97,12 +104,18 @@ public:
     std::string ReplyText;
     TDateTime ClockOffset = 0;
     std::optional<TDateTime> LastServerUtc;  // of the last reply used; cleared once the clock is set
+    // A server time is in hand: only then does the server field show a time, so that a failed
+    // fetch never leaves the local time there looking like the server's.
+    bool ServerTimeKnown = false;
     TDaytimeReply LastReply;                 // of the last reply read
     std::string PeerAddress;                 // the address the last connection reached
     double RoundTripMs = 0;                  // daytime: from connecting to the reply's first byte; NTP: its delay
     double UncertaintyS = 0;                 // of ClockOffset, in seconds (see AccuracyText)
     // One line on what went wrong last (fetch or setting), or empty.
     std::string FailureText;
+
+    // Called when a reply has given a server time.
+    std::function<void()> OnServerTime;
 
     // The clocks read; tests may pin them.
     std::function<TDateTime()> UtcNowSource = [] { return UtcNow(); };

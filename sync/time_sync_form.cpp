@@ -1,6 +1,8 @@
 #include "sync/time_sync_form.h"
 
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -14,7 +16,7 @@ TTimeSyncForm::TTimeSyncForm(QWidget* parent, TClockSetter* clock)
     fUi->setupUi(this);
     // A dialog border without a close box: the Close button is the only way out.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(285, 148);
+    setFixedSize(285, 180);
 
     fLogic = std::make_unique<TTimeSync>(static_cast<TTimeSyncView&>(*this), clock != nullptr ? *clock : fSystemClock,
                                          [] { return ZonariaOptions().HintTimeFormat; }, fEvents);
@@ -25,7 +27,18 @@ TTimeSyncForm::TTimeSyncForm(QWidget* parent, TClockSetter* clock)
     connect(Timer, &QTimer::timeout, this, [this] { fLogic->TimerTimer(); });
     Timer->start();
 
-    connect(fUi->btnServerTime, &QPushButton::clicked, this, [this] { fLogic->btnServerTimeClick(); });
+    // A host name is at most 253 characters; anything longer is no server.
+    fUi->cbServer->lineEdit()->setMaxLength(253);
+    fUi->cbServer->lineEdit()->installEventFilter(this);
+    FillServerList();
+    fUi->cbServer->setCurrentText(QString::fromStdString(ServerFromField(ZonariaOptions().TimeServer)));
+    fUi->RemoteTimeEdit->setPlaceholderText(QStringLiteral("No server time"));
+    fLogic->OnServerTime = [this] {
+        RememberServer(ZonariaOptions().TimeServers, fLogic->ServerAddr);
+        FillServerList();
+    };
+
+    connect(fUi->btnServerTime, &QPushButton::clicked, this, &TTimeSyncForm::GetServerTime);
     connect(fUi->btnLocalTime, &QPushButton::clicked, this, [this] { fLogic->btnLocalTimeClick(); });
     connect(fUi->btnClose, &QPushButton::clicked, this, &QDialog::accept);
 }
@@ -33,6 +46,27 @@ TTimeSyncForm::TTimeSyncForm(QWidget* parent, TClockSetter* clock)
 TTimeSyncForm::~TTimeSyncForm() {
     Timer->stop();
     fLogic.reset();
+}
+
+void TTimeSyncForm::GetServerTime() {
+    if (fLogic->Fetching()) return;
+    const std::string server = ServerFromField(fUi->cbServer->currentText().toStdString());
+    fUi->cbServer->setCurrentText(QString::fromStdString(server));
+    ZonariaOptions().TimeServer = server;
+    fLogic->ServerAddr = server;
+    fLogic->btnServerTimeClick();
+}
+
+// The servers that answered lately, and the default one, which is always there to go back to.
+void TTimeSyncForm::FillServerList() {
+    QComboBox& box = *fUi->cbServer;
+    const QString text = box.currentText();
+    box.clear();
+    for (const std::string& server : ZonariaOptions().TimeServers)
+        if (!server.empty() && box.count() < 8) box.addItem(QString::fromStdString(server));
+    if (box.findText(QString::fromLatin1(kDefaultTimeServer), Qt::MatchFixedString) < 0)
+        box.addItem(QString::fromLatin1(kDefaultTimeServer));
+    box.setCurrentText(text);
 }
 
 void TTimeSyncForm::showEvent(QShowEvent* event) {
@@ -46,7 +80,20 @@ void TTimeSyncForm::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+
     QDialog::keyPressEvent(event);
+}
+
+bool TTimeSyncForm::eventFilter(QObject* watched, QEvent* event) {
+    // Enter in the server field asks that server rather than closing the dialog.
+    if (watched == fUi->cbServer->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            GetServerTime();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TTimeSyncForm::SetLocalTimeText(const std::string& text) {

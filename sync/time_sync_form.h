@@ -31,8 +31,12 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void GetServerTime();
+    void FillServerList();
+
     void SetLocalTimeText(const std::string& text) override;
     void SetRemoteTimeText(const std::string& text) override;
     void SetServerTimeEnabled(bool enabled) override;

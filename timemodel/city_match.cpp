@@ -151,20 +151,18 @@ TCityMatch MatchCity(const std::vector<std::string>& names, std::string_view que
     for (size_t k = 0; k < distinct.size(); ++k)
         if (names[static_cast<size_t>(distinct[k])] == query) return {TCityMatch::cmFound, distinct[k], {}};
 
-    using TFits = bool (*)(const std::string& name, const std::string& q);
-    const TFits steps[] = {
-        [](const std::string& n, const std::string& s) { return n == s; },
-        [](const std::string& n, const std::string& s) { return n.rfind(s, 0) == 0; },
-        [](const std::string& n, const std::string& s) { return n.find(s) != std::string::npos; },
-    };
     if (!q.empty()) {
-        for (const TFits fits : steps) {
-            std::vector<size_t> picks;
-            for (size_t k = 0; k < folded.size(); ++k)
-                if (fits(folded[k], q)) picks.push_back(k);
-            if (picks.size() == 1) return {TCityMatch::cmFound, distinct[picks[0]], {}};
-            if (picks.size() > 1) return {TCityMatch::cmAmbiguous, -1, closest(std::move(picks))};
+        std::vector<size_t> whole, part;
+        for (size_t k = 0; k < folded.size(); ++k) {
+            if (folded[k] == q) whole.push_back(k);
+            else if (folded[k].find(q) != std::string::npos) part.push_back(k);
         }
+        if (whole.size() == 1) return {TCityMatch::cmFound, distinct[whole[0]], {}};
+        if (whole.size() > 1) return {TCityMatch::cmAmbiguous, -1, closest(std::move(whole))};
+        // A part of a name settles it only when no other name holds that part too: "ist" is as
+        // much in Boa Vista as in Istanbul.
+        if (part.size() == 1) return {TCityMatch::cmFound, distinct[part[0]], {}};
+        if (part.size() > 1) return {TCityMatch::cmAmbiguous, -1, closest(std::move(part))};
     }
     std::vector<size_t> all(folded.size());
     std::iota(all.begin(), all.end(), size_t{0});

@@ -30,8 +30,9 @@ struct TCityMatch {
 };
 
 // Picks the city a query means, trying in turn: the name exactly as written, the folded name,
-// a folded prefix, a folded substring. A step that fits one name (a name listed twice counts
-// once, the first one wins) settles it; a step that fits several makes the query ambiguous.
+// a folded part of the name (its start or anywhere in it). A step that fits one name (a name
+// listed twice counts once, the first one wins) settles it; a step that fits several makes the
+// query ambiguous.
 // Candidates are positions in names, at most maxCandidates of them, the closest first.
 TCityMatch MatchCity(const std::vector<std::string>& names, std::string_view query, size_t maxCandidates = 5);
 

@@ -1,7 +1,8 @@
-// The sun's position and the day's sunrise and sunset, from NOAA's "General Solar Position
-// Calculations" (the fractional-year series for the equation of time and the declination,
-// the hour angle, and the sunrise/sunset hour angle at a zenith of 90.833 degrees). Good to
-// about a minute of time between 1950 and 2100, which is all a map of the world needs.
+// The sun's position and the day's sunrise and sunset, from the equations of NOAA's solar
+// calculator (the sun's apparent longitude and the obliquity in Julian centuries, after Meeus),
+// with sunrise and sunset where the upper limb meets the horizon under 34' of refraction.
+// Within a minute of an almanac below 60 degrees of latitude, within three up to the polar
+// circles, for any year from 1900 to 2100.
 #pragma once
 
 #include <optional>

@@ -102,3 +102,17 @@ test('agreement check: a miss is excused only at a boundary or where the data ha
   assert.strictEqual(r.passed, 3);
   assert.deepStrictEqual(r.misses.map((m) => [m.city.name, m.reason]), [['edge', 'boundary'], ['island', 'no extent'], ['wrong', 'differs']]);
 });
+
+test('zone raster: runs round-trip, long runs split, unlisted zones stand under a listed twin', () => {
+  const { encodeZoneRaster, decodeZoneRaster, listedNames } = require('../zone_raster');
+  const names = [...Array(70000).fill(null), 'Europe/Paris', 'Asia/Tokyo', 'Asia/Tokyo', null];
+  const back = decodeZoneRaster(encodeZoneRaster(17501, 4, names));
+  assert.deepStrictEqual([back.width, back.height], [17501, 4]);
+  assert.deepStrictEqual(back.names, names);
+  assert.throws(() => encodeZoneRaster(3, 1, names), /size/);
+  const listed = ['Europe/Paris,60,120,2,1,-1,2,0,9,1,-1,2,0', 'Asia/Tokyo,540,540'];
+  const lineOf = (z) => ({ 'Europe/Bratislava': 'Europe/Bratislava,60,120,2,1,-1,2,0,9,1,-1,2,0',
+    'Asia/Yakutsk': 'Asia/Yakutsk,540,540', 'Asia/Kabul': 'Asia/Kabul,270,270' })[z];
+  assert.deepStrictEqual(listedNames(['Europe/Bratislava', 'Asia/Yakutsk', 'Asia/Kabul', 'Nowhere', null], listed, lineOf),
+    ['Europe/Paris', 'Asia/Tokyo', null, null, null]);
+});

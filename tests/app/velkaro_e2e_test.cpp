@@ -102,7 +102,7 @@ TEST_F(VelkaroProgram, TerminationSignalSavesOptionsAndPlacement) {
         {
             TIniStore store(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
             store.WriteInteger("\\Options", "StatusColor", 0x123456);
-            store.WriteInteger("\\Options", "MVTColor", 0x00FF00);  // replaced at every start
+            store.WriteInteger("\\Options", "MVTColor", 0x00FF00);
             store.WriteInteger("\\ZonariaForm", "Left", c.left);
             store.WriteInteger("\\ZonariaForm", "Top", c.top);
         }
@@ -130,9 +130,9 @@ TEST_F(VelkaroProgram, TerminationSignalSavesOptionsAndPlacement) {
         TIniStore store(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
         TStringList options;
         store.EnumValues("\\Options", options);
-        EXPECT_EQ(options.size(), 19u);
+        EXPECT_EQ(options.size(), 24u);
         EXPECT_EQ(store.ReadInteger("\\Options", "StatusColor", -1), 0x123456);
-        EXPECT_EQ(store.ReadInteger("\\Options", "MVTColor", -1), 0xFF0000);
+        EXPECT_EQ(store.ReadInteger("\\Options", "MVTColor", -1), 0x00FF00);
         EXPECT_EQ(store.ReadString("\\Options", "StatusTimeFormat", "?"), "DD xx");
 
         TStringList placement;
@@ -143,7 +143,7 @@ TEST_F(VelkaroProgram, TerminationSignalSavesOptionsAndPlacement) {
         EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Left", -1), c.savedLeft);
         EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Top", -1), c.savedTop);
         EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Width", -1), 530);  // no window manager, no frame
-        EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Height", -1), 300);
+        EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Height", -1), 322);
     }
 }
 

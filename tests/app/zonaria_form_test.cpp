@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
@@ -16,14 +17,18 @@
 #include <filesystem>
 #include <functional>
 
+#include "app/map_accessible.h"
 #include "map/hint_window.h"
 #include "map/map_logic.h"
 #include "map/map_panel.h"
+#include "map/time_scrubber.h"
+#include "settings/form_persist.h"
 #include "settings/ini_store.h"
 #include "settings/options.h"
 #include "shell/tray_icon.h"
 #include "tests/app/test_app.h"
 #include "tests/settings/temp_config.h"
+#include "timemodel/time_format.h"
 #include "widgets/color.h"
 
 namespace velkaro {
@@ -126,8 +131,8 @@ TEST_F(ZonariaFormTest, StartsWithTheListsTheLayoutAndThePrompt) {
     EXPECT_FALSE(CityList.empty());
     EXPECT_TRUE(boxes.Messages.empty());
     EXPECT_EQ(f.windowTitle(), "Velkaro -- The World Business Internet Time Map");
-    // 8-point fonts at 96 dpi: the logo's 31 pixels decide the strip, the client stays 530 x 300.
-    EXPECT_EQ(f.size(), QSize(530, 300));
+    // 8-point fonts at 96 dpi: the logo's 31 pixels decide the strip; 22 for the scrubber.
+    EXPECT_EQ(f.size(), QSize(530, 322));
     EXPECT_EQ(f.MapImage->geometry(), QRect(0, 0, 530, 279));
     EXPECT_EQ(f.LinkPanel->geometry(), QRect(0, 248, 120, 31));
     EXPECT_EQ(f.BackBuffer.size(), QSize(530, 279));
@@ -135,7 +140,7 @@ TEST_F(ZonariaFormTest, StartsWithTheListsTheLayoutAndThePrompt) {
 
     const QPushButton* buttons[] = {f.btnTimeConv, f.btnTimeSync, f.btnTimeCalc, f.btnConfigure, f.btnAbout};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(buttons[i]->geometry(), QRect(106 * i, 0, 106, 21));
-    EXPECT_EQ(f.btnPanel->geometry(), QRect(0, 279, 530, 21));
+    EXPECT_EQ(f.btnPanel->geometry(), QRect(0, 301, 530, 21));
 
     // The strip: prompt in the city area on black, Velkaro time on blue, logo area white.
     EXPECT_EQ(CityStripText(f.SelectedCity, ZonariaOptions().StatusTimeFormat, UtcNow()), kPromptText);
@@ -403,6 +408,14 @@ TEST_F(ZonariaFormTest, MinimisingGoesToTheNotificationAreaAndShowComesBack) {
     ASSERT_GE(hint.size(), 14u);
     EXPECT_EQ(hint[0], '@');
     EXPECT_EQ(hint.substr(10, 4), "    ") << hint;
+    // The window system reports the hidden window as no longer minimised (it withdrew it): no
+    // restore, so the icon, the only way back, stays; and the state saved is still minimised.
+    f.setWindowState(Qt::WindowNoState);
+    Settle();
+    EXPECT_TRUE(f.TrayIcon->Enabled());
+    EXPECT_FALSE(f.isVisible());
+    f.FormStorage->SavePlacement();
+    EXPECT_EQ(f.OptionsIni->ReadInteger("\\ZonariaForm", "State", -1), 1);
 
     f.Show1->trigger();
     Settle();
@@ -466,21 +479,23 @@ TEST_F(ZonariaFormTest, PlacementIsSavedAndRestored) {
     EXPECT_TRUE(f.isMinimized());
 }
 
-TEST_F(ZonariaFormTest, TheThreeFixedColoursComeBackAfterARestart) {
+TEST_F(ZonariaFormTest, ChosenColoursAndStylesComeBackAfterARestart) {
     {
         Start();
         ZonariaOptions().MVTColor = 0x123456;
         ZonariaOptions().MVTFontColor = 0x654321;
         ZonariaOptions().StatusFontColor = 0x111111;
         ZonariaOptions().StatusColor = 0x222222;
+        ZonariaOptions().StatusFontStyle = fsBold | fsItalic;
         form.reset();
     }
     ZonariaOptions() = TZonariaOptions();
     Start();
-    EXPECT_EQ(ZonariaOptions().MVTColor, 0xFF0000u);
-    EXPECT_EQ(ZonariaOptions().MVTFontColor, 0x00FFFFu);
-    EXPECT_EQ(ZonariaOptions().StatusFontColor, 0xFFFFFFu);
-    EXPECT_EQ(ZonariaOptions().StatusColor, 0x222222u);  // the others are as saved
+    EXPECT_EQ(ZonariaOptions().MVTColor, 0x123456u);
+    EXPECT_EQ(ZonariaOptions().MVTFontColor, 0x654321u);
+    EXPECT_EQ(ZonariaOptions().StatusFontColor, 0x111111u);
+    EXPECT_EQ(ZonariaOptions().StatusColor, 0x222222u);
+    EXPECT_EQ(ZonariaOptions().StatusFontStyle, fsBold | fsItalic);
 }
 
 TEST_F(ZonariaFormTest, ButtonsAndMenuItemsOpenTheirDialogsModally) {
@@ -550,6 +565,60 @@ TEST_F(ZonariaFormTest, HyperlinkOpensTheHomePage) {
     QTest::mouseClick(f.urlLabel, Qt::LeftButton, {}, QPoint(60, 15));
     QDesktopServices::unsetUrlHandler(home.scheme());
     EXPECT_EQ(catcher.Opened, home);
+}
+
+// A preview moves the strip and the hint but never the notification icon's tooltip, says
+// so in its marker and in the slider's spoken value, and Escape brings the live clock back.
+TEST_F(ZonariaFormTest, ScrubbingMovesTheDisplaysButNotTheTrayTooltip) {
+    TZonariaForm& f = StartShown();
+    const TCity& city = LonelyCity();
+    f.MapImageClick(city.X + 2, city.Y);
+    f.MapImageMouseMove(city.X + 2, city.Y);
+    f.MapImage->setFocus();
+    const TDateTime before = UtcNow();
+    QTest::keyClick(f.MapImage, Qt::Key_PageUp);
+    ASSERT_FALSE(f.ShownTime.IsLive());
+    const TDateTime shown = f.ShownMoment();
+    EXPECT_NEAR(shown - before, 1.0, 1.0 / 96);  // a day on, from the quarter hour
+    const TZonariaOptions& o = ZonariaOptions();
+    const std::string dayOn = CityTimeText(city, o.HintTimeFormat, shown);
+    EXPECT_EQ(f.HintWindow->Text().toStdString(), city.Name + ": " + dayOn);
+    EXPECT_TRUE(CityBoxAccessible(&f)->text(QAccessible::Name).endsWith(QString::fromStdString(CityTimeText(city, o.StatusTimeFormat, shown))));
+    EXPECT_TRUE(f.PreviewMarker.startsWith("Preview: "));
+    EXPECT_TRUE(f.PreviewMarker.endsWith(QString::fromStdString(" in " + city.Name)));
+    f.MapImage->repaint();
+    EXPECT_EQ(f.BackBuffer.pixelColor(2, 2), kPreviewColor);
+    EXPECT_TRUE(f.Scrubber->btnNow->isEnabled());
+    QAccessibleInterface* slider = QAccessible::queryAccessibleInterface(f.Scrubber->Slider);
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(slider->role(), QAccessible::Slider);
+    EXPECT_EQ(slider->text(QAccessible::Value), f.PreviewMarker.mid(9));
+    // The seconds stop while previewing; the tooltip keeps the clock's own time.
+    f.TimerTimer();
+    EXPECT_EQ(f.ShownMoment(), shown);
+    f.UpdateTrayHint();
+    EXPECT_EQ(f.TrayIcon->Hint(), TrayHintText(o.MVTFormat, UtcNow(), o.StatusTimeFormat, LocalNow()));
+
+    // Ctrl and the wheel over the map: a quarter hour a notch; the wheel alone does nothing.
+    const QPointF at(10, 10);
+    for (const auto& [mods, moved] : {std::pair{Qt::NoModifier, 0.0}, {Qt::ControlModifier, -1.0 / 96}}) {
+        const TDateTime was = f.ShownMoment();
+        QWheelEvent wheel(at, f.MapImage->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, mods,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(f.MapImage, &wheel);
+        EXPECT_NEAR(f.ShownMoment() - was, moved, 1e-6);
+    }
+
+    QTest::keyClick(f.MapImage, Qt::Key_Escape);
+    EXPECT_TRUE(f.ShownTime.IsLive());
+    EXPECT_EQ(f.SelectedCity, &city);  // the first Escape only ends the preview
+    EXPECT_EQ(f.Scrubber->Slider->value(), 0);
+    EXPECT_FALSE(f.Scrubber->btnNow->isEnabled());
+    EXPECT_TRUE(f.PreviewMarker.isEmpty());
+    f.MapImage->repaint();
+    EXPECT_NE(f.BackBuffer.pixelColor(2, 2), kPreviewColor);
+    QTest::keyClick(f.MapImage, Qt::Key_Escape);
+    EXPECT_EQ(f.SelectedCity, nullptr);
 }
 
 }  // namespace

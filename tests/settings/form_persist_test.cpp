@@ -106,7 +106,7 @@ TEST_F(FormPersistTest, IncompleteOrNegativeValuesAreIgnoredAndOffScreenComesBac
     }
 }
 
-TEST(KeepReachableTest, StaysWhile100x40LieOnAScreenElseGoesToThePrimary) {
+TEST(KeepReachableTest, StaysWhollyOnTheScreensElseMovesOntoTheOneShowingMost) {
     const TBounds primary{0, 0, 1280, 1024};
     const TBounds left{-1920, 0, 0, 1080};     // a second monitor left of the primary
     const TBounds above{0, -1200, 1600, 0};    // and one above it
@@ -123,13 +123,14 @@ TEST(KeepReachableTest, StaysWhile100x40LieOnAScreenElseGoesToThePrimary) {
         {"left monitor removed", at(-1500, 200), {primary}, at(0, 200)},
         {"on the monitor above", at(300, -900), {primary, above}, at(300, -900)},
         {"across two monitors", at(-270, 10), {primary, left}, at(-270, 10)},
-        {"100 pixels in on the right", at(1180, 10), {primary}, at(1180, 10)},
-        {"99 pixels in on the right", at(1181, 10), {primary}, at(1280 - 540, 10)},
-        {"39 pixels in at the bottom", at(100, 985), {primary}, at(100, 1024 - 330)},
-        {"40 pixels in at the bottom", at(100, 984), {primary}, at(100, 984)},
-        {"40 pixels in at the top", at(100, -290), {primary}, at(100, -290)},
+        {"touching the right edge", at(740, 10), {primary}, at(740, 10)},
+        {"one pixel over the right edge", at(741, 10), {primary}, at(740, 10)},
+        {"most of it on the left monitor", at(-400, 1000), {primary, left}, at(-540, 1080 - 330)},
+        {"buttons below the bottom (a larger scale)", at(100, 984), {primary}, at(100, 1024 - 330)},
+        {"title bar above the top", at(100, -290), {primary}, at(100, 0)},
         {"behind a panel at the top", at(100, -300), {{0, 32, 1280, 1024}}, at(100, 32)},
         {"larger than the screen, off it", {-5000, -5000, -2500, -3000}, {primary}, {0, 0, 2500, 2000}},
+        {"larger than the screen, on it", {100, 100, 1400, 600}, {primary}, {0, 100, 1300, 600}},
         {"no screen known", at(-3000, -2000), {}, at(-3000, -2000)},
     };
     for (const Case& c : cases) EXPECT_EQ(KeepReachable(c.frame, c.screens), c.expected) << c.what;

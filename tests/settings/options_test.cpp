@@ -38,7 +38,7 @@ TRegValue Sz(const std::string& s) {
     return v;
 }
 
-TEST_F(OptionsTest, FreshProfileLoadsDefaultsAndFirstSaveWritesTheNineteenValues) {
+TEST_F(OptionsTest, FreshProfileLoadsDefaultsAndFirstSaveWritesEveryValue) {
     TZonariaOptions o;
     Attach(o);
     o.Load();
@@ -50,19 +50,20 @@ TEST_F(OptionsTest, FreshProfileLoadsDefaultsAndFirstSaveWritesTheNineteenValues
     ASSERT_NE(key, nullptr);
     const std::vector<std::pair<std::string, TRegValue>> expected = {
         {"AutoSave", Dword(0)},         {"HintColor", Dword(0x80000018)},
-        {"HintFontColor", Dword(0)},    {"HintFontSize", Dword(8)},
-        {"HintTimeFormat", Sz("D x")},  {"IniName", Sz("")}, {"IniSection", Sz("Options")},  {"MVTColor", Dword(0)},
-        {"MVTFontColor", Dword(0)},     {"MVTFontSize", Dword(8)}, {"MVTFormat", Dword(0)},        {"Name", Sz("")},
+        {"HintFontColor", Dword(0)},    {"HintFontSize", Dword(8)},     {"HintFontStyle", Dword(0)},
+        {"HintTimeFormat", Sz("D x")},  {"IniName", Sz("")}, {"IniSection", Sz("Options")},  {"MVTColor", Dword(0xFF0000)},
+        {"MVTFontColor", Dword(0x00FFFF)}, {"MVTFontSize", Dword(8)}, {"MVTFontStyle", Dword(0)}, {"MVTFormat", Dword(0)},        {"Name", Sz("")},
         {"ShowDaylight", Dword(0)},
-        {"StatusColor", Dword(0)},      {"StatusFontColor", Dword(0)},
-        {"StatusFontSize", Dword(8)},   {"StatusTimeFormat", Sz("DD xx")},
+        {"StatusColor", Dword(0)},      {"StatusFontColor", Dword(0xFFFFFF)},
+        {"StatusFontSize", Dword(8)},   {"StatusFontStyle", Dword(0)},  {"StatusTimeFormat", Sz("DD xx")},
         {"StorageType", Dword(2)},      {"Tag", Dword(0)},
+        {"TimeServer", Sz("")},         {"TimeServers", {rtMultiSz, {0}}},
     };
     EXPECT_EQ(key->Values(), expected);  // also written in alphabetical order
     EXPECT_TRUE(key->Keys.empty());
 }
 
-TEST_F(OptionsTest, SavedValuesComeBackExceptTheFontStyles) {
+TEST_F(OptionsTest, SavedValuesComeBack) {
     TZonariaOptions a;
     Attach(a);
     a.StatusColor = 0x123456;
@@ -76,6 +77,10 @@ TEST_F(OptionsTest, SavedValuesComeBackExceptTheFontStyles) {
     a.Tag = -5;
     a.MVTFontStyle = fsBold | fsItalic;
     a.StatusFontStyle = fsUnderline;
+    a.HintFontStyle = fsBold | fsUnderline;
+    a.MVTColor = 0x010203;
+    a.MVTFontColor = 0x040506;
+    a.StatusFontColor = 0x070809;
     a.Save();
 
     TZonariaOptions b;
@@ -90,8 +95,27 @@ TEST_F(OptionsTest, SavedValuesComeBackExceptTheFontStyles) {
     EXPECT_EQ(b.HintTimeFormat, "not a dialog pattern \xe9");
     EXPECT_EQ(b.Name, "Opts");
     EXPECT_EQ(b.Tag, -5);
-    EXPECT_EQ(b.MVTFontStyle, 0);
-    EXPECT_EQ(b.StatusFontStyle, 0);
+    EXPECT_EQ(b.MVTFontStyle, fsBold | fsItalic);
+    EXPECT_EQ(b.StatusFontStyle, fsUnderline);
+    EXPECT_EQ(b.HintFontStyle, fsBold | fsUnderline);
+    EXPECT_EQ(b.MVTColor, 0x010203u);
+    EXPECT_EQ(b.MVTFontColor, 0x040506u);
+    EXPECT_EQ(b.StatusFontColor, 0x070809u);
+}
+
+TEST_F(OptionsTest, AnOlderFileLoadsWithTodaysDefaultsForWhatItLacks) {
+    // As an older version wrote it: no font styles, no server; the styles' stray bits are no style.
+    FStore->WriteInteger("\\Options", "StatusColor", 0x222222);
+    FStore->WriteInteger("\\Options", "HintFontStyle", 0x7FFFFF00 | fsItalic);
+    TZonariaOptions o;
+    Attach(o);
+    o.Load();
+    EXPECT_EQ(o.StatusColor, 0x222222u);
+    EXPECT_EQ(o.MVTColor, 0xFF0000u);
+    EXPECT_EQ(o.StatusFontColor, 0xFFFFFFu);
+    EXPECT_EQ(o.MVTFontStyle, 0);
+    EXPECT_EQ(o.HintFontStyle, fsItalic);
+    EXPECT_EQ(o.TimeServer, "");
 }
 
 TEST_F(OptionsTest, MissingOrMistypedValuesKeepTheCurrentSetting) {

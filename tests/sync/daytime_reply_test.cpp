@@ -88,7 +88,10 @@ TEST(ZoneNameToBias, Table) {
         // The letters at each end of their runs, the numeric forms, and a few names of the table.
         {"A", -60},   {"a", -60},    {"I", -540},   {"K", -600},   {"M", -720},   {"N", 60},     {"Y", 720},
         {"Z", 0},     {"+0100", -60}, {"-0500", 300}, {"+0530", -330}, {"-03", 180}, {"0100", -60}, {"0930", -570},
-        {"NST", 210}, {"edt", 240},  {"BDT", 600},  {"GMT", 0},    {"UTC", 0},    {"UT", 0},
+        {"NST", 210}, {"edt", 240},  {"BST", -60},  {"GMT", 0},    {"UTC", 0},    {"UT", 0},
+        // Names that mean different offsets in everyday use are no zone rather than a guess.
+        {"CST", std::nullopt}, {"CDT", std::nullopt}, {"PST", std::nullopt}, {"PDT", std::nullopt},
+        {"BDT", std::nullopt},
         {"", std::nullopt},    {"J", std::nullopt},     {"1", std::nullopt},      {"CET", std::nullopt},
         {"+01xx", std::nullopt}, {"+010", std::nullopt}, {"+2500", std::nullopt}, {"-", std::nullopt},
     };

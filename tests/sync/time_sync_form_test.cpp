@@ -3,6 +3,8 @@
 #include "sync/time_sync_form.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QTest>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -106,16 +108,25 @@ TEST_F(TimeSyncFormTest, GetServerTimeThroughTheWindow) {
     test::TXinetdDaytime xinetd;
     ASSERT_TRUE(xinetd.Started()) << xinetd.Failure();
     TFakeClock clock;
+    ZonariaOptions().TimeServers = {"old.example"};
     TTimeSyncForm form(nullptr, &clock);
-    form.Logic().ServerAddr = "127.0.0.1";
     auto* button = form.findChild<QPushButton*>("btnServerTime");
     auto* remote = form.findChild<QLineEdit*>("RemoteTimeEdit");
+    auto* server = form.findChild<QComboBox*>("cbServer");
+    EXPECT_EQ(server->currentText(), "time.nist.gov");  // the default until another is chosen
 
+    // Enter in the server field asks the server typed there; the dialog stays.
+    form.show();
+    server->setCurrentText(" 127.0.0.1 ");
     form.Logic().ServerPort = std::to_string(xinetd.Port());
-    button->click();
+    QTest::keyClick(server->lineEdit(), Qt::Key_Return);
     EXPECT_FALSE(button->isEnabled());
     ASSERT_TRUE(test::WaitFor(Loop, [&] { return button->isEnabled(); }));
+    EXPECT_TRUE(form.isVisible());
     EXPECT_FALSE(remote->text().isEmpty());
+    EXPECT_EQ(ZonariaOptions().TimeServer, "127.0.0.1");
+    EXPECT_EQ(ZonariaOptions().TimeServers, (std::vector<std::string>{"127.0.0.1", "old.example"}));
+    EXPECT_EQ(server->count(), 3);  // and the default
 
     // The box comes from inside the socket's handler; the button returns after it is dismissed.
     form.Logic().ServerPort = std::to_string(test::FreePort());
@@ -123,6 +134,10 @@ TEST_F(TimeSyncFormTest, GetServerTimeThroughTheWindow) {
     button->click();
     ASSERT_TRUE(test::WaitFor(Loop, [&] { return button->isEnabled(); }));
     EXPECT_EQ(*Answer, "Error|Failed to connect to time server|error");
+    EXPECT_EQ(remote->text(), "");  // no time that could pass for the server's
+    form.hide();
+    ZonariaOptions().TimeServer.clear();
+    ZonariaOptions().TimeServers.clear();
     SetHostLookupHook(nullptr);
 }
 

@@ -193,7 +193,7 @@ TEST_F(TimeSyncTest, ServersOfEveryKind) {
         } else {
             EXPECT_FALSE(Sync->LastServerUtc);
             EXPECT_EQ(Sync->ClockOffset, 0.25);
-            EXPECT_EQ(View.RemoteText, "before");
+            EXPECT_EQ(View.RemoteText, "");
         }
     }
 }
@@ -220,6 +220,8 @@ TEST_F(TimeSyncTest, ConnectionFailures) {
     Fetch(test::FreePort());
     EXPECT_THAT(View.Messages, ElementsAre("Error|Failed to connect to time server|error"));
     EXPECT_EQ(Sync->FailureText, "Failed to connect to time server: Connection refused");
+    Sync->TimerTimer();
+    EXPECT_EQ(View.RemoteText, "");  // not the local time, which would read as the server's
 
     View.Messages.clear();
     Sync->ServerAddr = "no-such-host.example";
@@ -234,6 +236,12 @@ TEST_F(TimeSyncTest, ConnectionFailures) {
     Fetch(server.Port());
     EXPECT_THAT(View.Messages, IsEmpty());
     EXPECT_TRUE(Sync->LastServerUtc);
+
+    // A failure after a success leaves no server time either: the old one would be stale.
+    Fetch(test::FreePort());
+    Sync->TimerTimer();
+    EXPECT_EQ(View.RemoteText, "");
+    EXPECT_FALSE(Sync->LastServerUtc);
 }
 
 TEST_F(TimeSyncTest, ServerOnIPv6Only) {
@@ -414,7 +422,28 @@ TEST_F(TimeSyncTest, DisplayRefresh) {
     EXPECT_EQ(View.RemoteText, "");
     Sync->ClockOffset = 90 * kSecond;
     Sync->TimerTimer();
+    EXPECT_EQ(View.RemoteText, "");  // no server time read yet
+    Sync->ServerTimeKnown = true;
+    Sync->TimerTimer();
     EXPECT_EQ(View.RemoteText, FormatTimePattern(kPattern, EncodeDateTime(2026, 12, 5, 11, 58, 30)));
+}
+
+TEST(TimeServerField, TextAndRecentList) {
+    EXPECT_EQ(ServerFromField("  ntp.example.org \t"), "ntp.example.org");
+    EXPECT_EQ(ServerFromField(" \t "), kDefaultTimeServer);
+    struct Case { std::vector<std::string> Before; const char* Server; std::vector<std::string> After; };
+    const Case cases[] = {
+        {{}, "a", {"a"}},
+        {{"a", "b", "c"}, "c", {"c", "a", "b"}},
+        {{"a", "Time.Example", "c"}, "time.example", {"time.example", "a", "c"}},  // once, whatever the case
+        {{"1", "2", "", "3", "4", "5", "6", "7"}, "8", {"8", "1", "2", "3", "4", "5", "6", "7"}},
+        {{"1", "2", "3", "4", "5", "6", "7", "8"}, "9", {"9", "1", "2", "3", "4", "5", "6", "7"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> list = c.Before;
+        RememberServer(list, c.Server);
+        EXPECT_EQ(list, c.After) << c.Server;
+    }
 }
 
 }  // namespace

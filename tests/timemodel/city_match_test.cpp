@@ -68,6 +68,8 @@ TEST(MatchCity, ExactFoldedPrefixSubstring) {
         {"cordoba", K::cmAmbiguous, -1, {9, 10}},
         {"san", K::cmAmbiguous, -1, {3, 4, 5}},  // closest first
         {"san j", K::cmAmbiguous, -1, {3, 4}},
+        {"yo", K::cmAmbiguous, -1, {7, 6}},      // the start of one name, inside another
+        {"PAUL", K::cmFound, 2, {}},
         {"parsi", K::cmUnknown, -1, {0, 7, 1}},
         {"", K::cmUnknown, -1, {7, 0, 1}},   // shortest names first
     };

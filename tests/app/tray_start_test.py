@@ -1,0 +1,196 @@
+#!/usr/bin/python3
+"""Starts after "Exit" while minimised, on a desktop with a window manager and a notification area.
+
+Starts its own virtual X display with openbox and trayer on it. First the program comes back at
+the place it was closed at, start after start, and at twice the scale stays on the screen. Then it
+starts again and again with the stored state "minimised", each time ending it with a termination signal (which closes it
+as "Exit" does). After each start, once the window system has settled, the program must show its
+window or its icon: a running program that can be reached by neither is the fault this guards.
+Every process it starts is ended before it exits, also on failure or timeout.
+
+usage: tray_start_test.py PROGRAM [STARTS]   (10 starts by default)
+"""
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIPPED = 77
+TOOLS = ("/usr/bin/Xvfb", "/usr/bin/openbox", "/usr/bin/trayer", "/usr/bin/xdotool", "/usr/bin/xwininfo")
+MINIMISED = ('REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Zonaria\\ZonariaForm]\n'
+             '"State"=dword:00000001\n"Left"=dword:00000064\n"Top"=dword:00000064\n')
+
+
+def read_line(fd, seconds):
+    data = b""
+    until = time.monotonic() + seconds
+    while not data.endswith(b"\n"):
+        left = until - time.monotonic()
+        if left <= 0 or not select.select([fd], [], [], left)[0]:
+            raise RuntimeError("Xvfb gave no display number")
+        chunk = os.read(fd, 64)
+        if not chunk:
+            break
+        data += chunk
+    return data.decode().strip()
+
+
+def start(args, env, procs, keep_fd=None):
+    p = subprocess.Popen(args, env=env, start_new_session=True, stdin=subprocess.DEVNULL,
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                         pass_fds=(keep_fd,) if keep_fd is not None else ())
+    procs.append(p)
+    return p
+
+
+def end(procs):
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        for p in reversed(procs):
+            if p.poll() is None:
+                try:
+                    os.killpg(p.pid, sig)
+                except ProcessLookupError:
+                    pass
+        until = time.monotonic() + 3
+        while time.monotonic() < until and any(p.poll() is None for p in procs):
+            time.sleep(0.05)
+    for p in procs:
+        p.wait()
+
+
+def xdotool(env, *args):
+    r = subprocess.run(["/usr/bin/xdotool", *args], env=env, capture_output=True, text=True, timeout=10)
+    return r.stdout
+
+
+def showing(env, pid):
+    """What of the program can be seen: 'window', 'icon' or None."""
+    seen = None
+    for wid in xdotool(env, "search", "--onlyvisible", "--pid", str(pid)).split():
+        m = re.search(r"Geometry: (\d+)x(\d+)", xdotool(env, "getwindowgeometry", wid))
+        if not m:
+            continue
+        if int(m.group(1)) >= 500:
+            return "window"
+        if int(m.group(1)) <= 64:
+            seen = "icon"
+    return seen
+
+
+def main():
+    if len(sys.argv) < 2:
+        print(__doc__)
+        return 2
+    program = sys.argv[1]
+    starts = int(sys.argv[2]) if len(sys.argv) > 2 else 10
+    missing = [t for t in TOOLS if not os.access(t, os.X_OK)]
+    if missing:
+        print("skipped: %s not installed" % ", ".join(missing))
+        return SKIPPED
+
+    # Ended from outside (a time limit), it still ends what it started.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    tmp = tempfile.mkdtemp(prefix="velkaro-tray-")
+    procs = []
+    try:
+        r, w = os.pipe()
+        start(["/usr/bin/Xvfb", "-displayfd", str(w), "-nolisten", "tcp", "-screen", "0", "1024x768x24"],
+              dict(os.environ), procs, keep_fd=w)
+        os.close(w)
+        display = ":" + read_line(r, 20)
+        os.close(r)
+        env = {k: v for k, v in os.environ.items() if not k.startswith(("DBUS", "WAYLAND"))}
+        env.update(DISPLAY=display, XDG_CONFIG_HOME=tmp, XDG_RUNTIME_DIR=tmp, QT_QPA_PLATFORM="xcb",
+                   DBUS_SESSION_BUS_ADDRESS="disabled:")
+        env["ASAN_OPTIONS"] = ":".join(filter(None, [os.environ.get("ASAN_OPTIONS"), "strict_string_checks=0"]))
+        start(["/usr/bin/openbox"], env, procs)
+        start(["/usr/bin/trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel",
+               "--width", "120", "--height", "32"], env, procs)
+        until = time.monotonic() + 60
+        while not xdotool(env, "search", "--onlyvisible", "--class", "trayer").strip():
+            if time.monotonic() > until:
+                raise RuntimeError("the notification area did not come up")
+            time.sleep(0.1)
+
+        reg = os.path.join(tmp, "Zonaria", "registry.reg")
+        failures = []
+        failed = set()
+
+        # A fresh profile, then the same place again at every start; at twice the scale the
+        # window, now larger than the room below it, keeps its buttons on the screen.
+        places = []
+        for scale in ("1", "1", "1", "2"):
+            p = start([program], dict(env, QT_SCALE_FACTOR=scale), procs)
+            geometry = None
+            until = time.monotonic() + 30
+            while geometry is None and time.monotonic() < until:
+                time.sleep(0.2)
+                for wid in xdotool(env, "search", "--onlyvisible", "--pid", str(p.pid)).split():
+                    info = subprocess.run(["/usr/bin/xwininfo", "-id", wid], env=env, capture_output=True,
+                                          text=True, timeout=10).stdout
+                    v = dict(re.findall(r"(Absolute upper-left Y|Width|Height):\s+(-?\d+)", info))
+                    if int(v.get("Width", 0)) >= 500:
+                        geometry = v
+            time.sleep(1)
+            p.send_signal(signal.SIGTERM)
+            try:
+                p.wait(20)
+            except subprocess.TimeoutExpired:
+                failures.append("a start at scale %s did not end" % scale)
+            procs.remove(p)
+            end([p])
+            with open(reg) if os.path.exists(reg) else open(os.devnull) as f:
+                places.append(re.findall(r'"(?:Left|Top)"=\S+', f.read()))
+            if scale == "2" and (geometry is None or int(geometry["Absolute upper-left Y"]) + int(geometry["Height"]) > 768):
+                failures.append("at 200%%: the window runs off the screen: %s" % geometry)
+        if places[1] != places[0] or places[2] != places[0]:
+            failures.append("the window moved between starts: %s" % places[:3])
+
+        with open(reg, "w") as f:
+            f.write(MINIMISED)
+        for n in range(1, starts + 1):
+            p = start([program], env, procs)
+            until = time.monotonic() + 30
+            while showing(env, p.pid) is None and p.poll() is None and time.monotonic() < until:
+                time.sleep(0.1)
+            # Late events of the window system come within moments of the first showing.
+            time.sleep(1.5)
+            seen = showing(env, p.pid)
+            if seen != "icon":
+                failed.add(n)
+                failures.append("start %d: %s" % (n, seen or "neither window nor icon"))
+            p.send_signal(signal.SIGTERM)
+            try:
+                code = p.wait(20)
+            except subprocess.TimeoutExpired:
+                code = None
+            procs.remove(p)
+            end([p])
+            if code != 0:
+                failed.add(n)
+                failures.append("start %d: ended with %s" % (n, code))
+            with open(reg) as f:
+                saved = f.read()
+            if '"State"=dword:00000001' not in saved:
+                failed.add(n)
+                failures.append("start %d: the minimised state was not kept" % n)
+            # Never shown, the window keeps the place it was given.
+            if '"Left"=dword:00000064' not in saved or '"Top"=dword:00000064' not in saved:
+                failed.add(n)
+                failures.append("start %d: the place moved: %s" % (n, re.findall(r'"(?:Left|Top)"=\S+', saved)))
+        print("%d minimised starts, %d showed their icon" % (starts, starts - len(failed)))
+        for line in failures:
+            print(line)
+        return 1 if failures else 0
+    finally:
+        end(procs)
+        shutil.rmtree(tmp, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
