@@ -50,6 +50,10 @@ bool SameAddress(const TSockAddress& a, const TSockAddress& b) {
 
 const char* TimeProtocolName(TTimeProtocol p) { return p == tpNtp ? "ntp" : "daytime"; }
 
+TTimeProtocol ProtocolFromOption(const std::string& text) { return text == "NTP" ? tpNtp : tpDaytime; }
+
+const char* OptionOfProtocol(TTimeProtocol p) { return p == tpNtp ? "NTP" : "Daytime"; }
+
 std::string AccuracyText(double offsetS, double uncertaintyS) {
     char buf[96];
     // Hundredths, the uncertainty rounded up so that it never claims more than it knows.

@@ -41,6 +41,9 @@ inline constexpr const char* kDefaultTimeServer = "time.nist.gov";
 // (UDP 123, four timestamps to the sub-millisecond).
 enum TTimeProtocol { tpDaytime, tpNtp };
 const char* TimeProtocolName(TTimeProtocol p);  // "daytime", "ntp"
+// The protocol as the options keep it, "Daytime" or "NTP"; anything else reads as daytime.
+TTimeProtocol ProtocolFromOption(const std::string& text);
+const char* OptionOfProtocol(TTimeProtocol p);
 
 // "Your clock is 2.31 s slow (± 0.02 s)", "... fast ...", or "on time" within half a
 // hundredth; the uncertainty is rounded up, never down. UTF-8.
