@@ -123,6 +123,8 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
         if (SelectedCity != was && MapFocus) MapFocus->SelectionChanged();
     };
     MapImage->OnResize = [this] { FormResize(); };
+    // However fast the pointer leaves the map, its hint goes with it.
+    MapImage->installEventFilter(this);
     MapImage->OnWheel = [this](QWheelEvent* e) { return MapImageWheel(e); };
 
     // Under the map, above the buttons.
@@ -343,7 +345,27 @@ TZonariaForm::TStripBoxes TZonariaForm::StripBoxes(TDateTime now) const {
     b.City = {ToQRect(strip.City), ToQt(CityStripText(SelectedCity, o.StatusTimeFormat, now)),
               SelectedCity ? DisplayFont(o.StatusFontSize, o.StatusFontStyle) : DisplayFont(8, 0),
               ResolveBoxColor(o.StatusColor, palette), ResolveColor(o.StatusFontColor)};
+    if (SelectedCity) b.City.Font = FittedFont(b.City.Font, b.City.Text, b.City.Rect.size());
     return b;
+}
+
+QFont TZonariaForm::FittedFont(const QFont& font, const QString& text, QSize room) const {
+    // The time of day is what the strip exists to show: a long date beside a large Velkaro box
+    // would wrap it into a line below the box. The text is made smaller until each of its lines
+    // fits the box whole. Digits are as wide as one another, so the size found holds until the
+    // text's shape (a month's name, the number of digits) changes: measured only then.
+    QString shape = text;
+    for (QChar& c : shape)
+        if (c.isDigit()) c = QLatin1Char('0');
+    if (cityFit_.Font == font && cityFit_.Shape == shape && cityFit_.Room == room) return cityFit_.Fitted;
+    QFont fitted = font;
+    for (int px = font.pixelSize(); px > 1; --px) {
+        fitted.setPixelSize(px);
+        const QRect need = QFontMetrics(fitted).boundingRect(QRect(QPoint(0, 0), room), kStripTextFlags & ~Qt::TextWordWrap, text);
+        if (need.width() <= room.width() && need.height() <= room.height()) break;
+    }
+    cityFit_ = {font, shape, room, fitted};
+    return fitted;
 }
 
 void TZonariaForm::MapImagePaint(const QRegion& exposed) {
@@ -717,6 +739,10 @@ bool TZonariaForm::event(QEvent* event) {
 }
 
 bool TZonariaForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == MapImage) {
+        if (event->type() == QEvent::Leave) ForgetCityHint();
+        return false;
+    }
     if (watched == urlLabel) {
         if (event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&

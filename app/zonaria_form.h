@@ -213,6 +213,15 @@ private:
         int Width = -1;
     };
     mutable TMeasuredWidth velkaroWidth_;
+    // The city box's font made to fit its box, for a text of one shape.
+    QFont FittedFont(const QFont& font, const QString& text, QSize room) const;
+    struct TFittedFont {
+        QFont Font;
+        QString Shape;
+        QSize Room;
+        QFont Fitted;
+    };
+    mutable TFittedFont cityFit_;
     int wheelRest_ = 0;
     // The highlighted zones as painted, and the overlay made for them.
     struct TSameTime {

@@ -89,9 +89,9 @@ BENCHMARK_CAPTURE(BM_Tick, city, true)->ArgName("daylight")->Arg(0)->Arg(1)->Uni
 // 60 frames a second while this is under 16 ms.
 void BM_ScrubStep(benchmark::State& state) {
     ZonariaOptions() = TZonariaOptions();
-    ZonariaOptions().ShowDaylight = state.range(0) != 0;
     TShownForm w;
     TZonariaForm& form = w.form;
+    ZonariaOptions().ShowDaylight = state.range(0) != 0;  // after the window loaded the options
     for (const auto& c : CityList)
         if (c->Name == "London") form.MapImageClick(c->X + 2, c->Y);
     const TDateTime before = EncodeDateTime(2026, 10, 25, 0, 45), after = EncodeDateTime(2026, 10, 25, 1, 0);
@@ -108,7 +108,9 @@ void BM_ScrubStep(benchmark::State& state) {
     state.counters["dpr"] = form.devicePixelRatioF();
     state.counters["px/step"] = n ? w.pixels / double(n) : 0;
 }
-BENCHMARK(BM_ScrubStep)->ArgName("daylight")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+// Process CPU time: Qt may hand parts of the painting to its worker threads, and on a shared
+// machine the wall-clock time measures the other tenants as much as this.
+BENCHMARK(BM_ScrubStep)->ArgName("daylight")->Arg(0)->Arg(1)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 // For comparison: the whole panel, as after a resize or an expose; this grows with the map.
 void BM_FullPaint(benchmark::State& state) {

@@ -1,7 +1,6 @@
 #include "cli/time_cli.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +14,7 @@
 #include "platform/error.h"
 #include "timemodel/city_match.h"
 #include "timemodel/iso_time.h"
+#include "timemodel/json_text.h"
 #include "timemodel/solar.h"
 #include "timemodel/time_format.h"
 #include "timemodel/zone_list.h"
@@ -147,7 +147,7 @@ int IntOption(const Args& a, const std::string& name, int fallback) {
 
 // The zone abbreviations of the zone database since 1970, and UT: a part of some city's name
 // ("IST" of Istanbul, "MST" of Amsterdam) is not what such a query means.
-constexpr std::array<std::string_view, 68> kZoneAbbreviations = {
+constexpr std::string_view kZoneAbbreviations[] = {
     "ACDT", "ACST", "ADDT", "ADT",  "AEDT", "AEST", "AHDT", "AHST", "AKDT", "AKST", "AST",  "AWDT", "AWST", "BDT",
     "BST",  "CAST", "CAT",  "CDT",  "CEST", "CET",  "CST",  "CHST", "EAT",  "EDT",  "EEST", "EET",  "EST",  "GDT",
     "GMT",  "GST",  "HDT",  "HKST", "HKT",  "HST",  "IDT",  "IST",  "JST",  "KDT",  "KST",  "MDT",  "MEST", "MET",
@@ -162,8 +162,8 @@ bool LooksLikeAbbreviation(const std::string& typed) {
         if (!std::isalpha(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) >= 0x80) return false;
         upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
-    return upper.size() == 1 || std::find(kZoneAbbreviations.begin(), kZoneAbbreviations.end(), upper) !=
-                                    kZoneAbbreviations.end();
+    return upper.size() == 1 ||
+           std::find(std::begin(kZoneAbbreviations), std::end(kZoneAbbreviations), upper) != std::end(kZoneAbbreviations);
 }
 
 // Names as a person types them: case and accents do not matter (see MatchCity).
@@ -188,26 +188,8 @@ const TCity& FindCity(const std::string& typed) {
                      " (velkaro-time cities lists them)");
 }
 
-// A JSON string of UTF-8 text: quotes, backslashes and control characters escaped.
-std::string Json(const std::string& s) {
-    std::string out = "\"";
-    for (const char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20 || c == 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
-}
-
-// One answer: its fields (values already JSON), for --json, and its line for a person.
+// One answer: its fields (values already JSON; names go in as the 8-bit text they are), for
+// --json, and its line for a person.
 struct TAnswer {
     std::vector<std::pair<std::string, std::string>> Fields;
     std::string Line;
@@ -218,7 +200,7 @@ struct TAnswer {
     }
     std::string Object() const {
         std::string out = "{";
-        for (const auto& [key, value] : Fields) out += (out.size() > 1 ? "," : "") + Json(key) + ":" + value;
+        for (const auto& [key, value] : Fields) out += (out.size() > 1 ? "," : "") + JsonText(key) + ":" + value;
         return out + "}";
     }
 };
@@ -231,8 +213,8 @@ std::string CityName(const TCity& city) { return Utf8FromLatin1(city.Name); }
 TAnswer CityAnswer(const TCity& city, const std::string& pattern, TDateTime utc) {
     const std::string time = CityTimeText(city, pattern, utc);
     TAnswer a;
-    a.Add("city", Json(CityName(city))).Add("zone", Json(Utf8FromLatin1(ZoneOfCity(city).Name)));
-    a.Add("time", Json(time)).Add("utc", Json(FormatIsoUtc(utc)));
+    a.Add("city", JsonText(city.Name)).Add("zone", JsonText(ZoneOfCity(city).Name));
+    a.Add("time", JsonText(time)).Add("utc", JsonText(FormatIsoUtc(utc)));
     a.Line = CityName(city) + "\t" + time;
     return a;
 }
@@ -267,16 +249,16 @@ TAnswer SunAnswer(const TCity& city, TDateTime utc) {
     const std::string dateText =
         std::to_string(date.Year) + "-" + TwoDigits(date.Month) + "-" + TwoDigits(date.Day);
     TAnswer a;
-    a.Add("city", Json(CityName(city))).Add("date", Json(dateText));
+    a.Add("city", JsonText(city.Name)).Add("date", JsonText(dateText));
     a.Line = CityName(city) + " " + dateText + ": ";
     if (day.Kind != TSunDay::Normal) {
         const bool up = day.Kind == TSunDay::PolarDay;
-        a.Add("polar", Json(up ? "day" : "night"));
+        a.Add("polar", JsonText(up ? "day" : "night"));
         a.Line += up ? "polar day" : "polar night";
         return a;
     }
     const int length = int(std::lround(day.DayLengthMin));
-    a.Add("sunrise", Json(IsoMinute(day.Sunrise))).Add("sunset", Json(IsoMinute(day.Sunset)));
+    a.Add("sunrise", JsonText(IsoMinute(day.Sunrise))).Add("sunset", JsonText(IsoMinute(day.Sunset)));
     a.Add("day_length_min", std::to_string(length));
     a.Line += "sunrise " + ClockText(day.Sunrise, date) + ", sunset " + ClockText(day.Sunset, date) +
               ", day length " + TwoDigits(length / 60) + ":" + TwoDigits(length % 60);
@@ -339,7 +321,7 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         const TDateTime utc = UtcOption(a);
         TAnswer answer;
         answer.Line = VelkaroTimeText(VelkaroZone(), IntOption(a, "--variant", 0), utc);
-        answer.Add("velkaro", Json(answer.Line)).Add("utc", Json(FormatIsoUtc(utc)));
+        answer.Add("velkaro", JsonText(answer.Line)).Add("utc", JsonText(FormatIsoUtc(utc)));
         Emit(out, json, answer);
         return 0;
     }
@@ -347,7 +329,7 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         ExpectPositional(a, 2, "format PATTERN --local LOCAL");
         TAnswer answer;
         answer.Line = FormatTimePattern(a.positional[1], LocalOption(a));
-        answer.Add("text", Json(answer.Line));
+        answer.Add("text", JsonText(answer.Line));
         Emit(out, json, answer);
         return 0;
     }
@@ -379,7 +361,7 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         const TCity& city = FindCity(a.positional[1]);
         const std::string utc = FormatIsoUtc(ZoneLocalToUtc(ZoneOfCity(city), local));
         TAnswer answer;
-        answer.Add("city", Json(CityName(city))).Add("local", Json(*a.Option("--local"))).Add("utc", Json(utc));
+        answer.Add("city", JsonText(city.Name)).Add("local", JsonText(*a.Option("--local"))).Add("utc", JsonText(utc));
         answer.Line = CityName(city) + "\t" + utc;
         Emit(out, json, answer);
         return 0;
@@ -393,7 +375,7 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         const TCity& from = FindCity(a.positional[1]);
         TAnswer answer = CityAnswer(FindCity(*to), a.Option("--format").value_or("D x"),
                                     ZoneLocalToUtc(ZoneOfCity(from), local));
-        answer.Fields.insert(answer.Fields.begin(), {"from", Json(CityName(from))});
+        answer.Fields.insert(answer.Fields.begin(), {"from", JsonText(from.Name)});
         answer.Fields[1].first = "to";
         answer.Line = CityName(from) + "\t" + answer.Line;
         Emit(out, json, answer);
@@ -407,7 +389,7 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
             const TCity& c = *CityList[i];
             const std::string zone = Utf8FromLatin1(ZoneOfCity(c).Name);
             TAnswer answer;
-            answer.Add("name", Json(CityName(c))).Add("zone", Json(zone));
+            answer.Add("name", JsonText(c.Name)).Add("zone", JsonText(ZoneOfCity(c).Name));
             answer.Add("x", std::to_string(c.X)).Add("y", std::to_string(c.Y));
             answer.Line = CityName(c) + "\t" + zone + "\t" + std::to_string(c.X) + "\t" + std::to_string(c.Y);
             if (json) out << answer.Object() << (i + 1 < CityList.size() ? ",\n" : "\n");
@@ -426,7 +408,7 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
             for (const auto& c : CityList) out << CityAnswer(*c, "D x", utc).Line << "\n";
             return 0;
         }
-        out << "{\"velkaro\":" << Json(velkaro) << ",\"utc\":" << Json(FormatIsoUtc(utc)) << ",\"cities\":[";
+        out << "{\"velkaro\":" << JsonText(velkaro) << ",\"utc\":" << JsonText(FormatIsoUtc(utc)) << ",\"cities\":[";
         for (size_t i = 0; i < CityList.size(); ++i)
             out << (i ? "," : "") << "\n" << CityAnswer(*CityList[i], "D x", utc).Object();
         out << "\n]}\n";

@@ -3,8 +3,8 @@
 beyond the polar circles, on a few dates,
 with sunrise and sunset from an almanac computation (PyEphem, Debian's python3-ephem: the
 upper limb on a horizon lowered by 34' of refraction, as the almanacs define it), to hold the
-program's own sunrise and sunset against. Run by hand (scripts/gen-sun-reference); commit the
-result.
+program's own sunrise and sunset against. Run by hand when cities.csv changes (needs
+python3-ephem); commit the result.
 
 Each line: name,lat,lon, then one field per date of DATES: "offset rise set", the zone's
 offset (minutes east) at local noon, and sunrise and sunset as minutes after local midnight;

@@ -1,6 +1,8 @@
 #include "map/hint_window.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPainter>
 
 namespace velkaro {
@@ -14,7 +16,10 @@ constexpr int kTextTop = 1;
 }  // namespace
 
 THintWindow::THintWindow(QWidget* parent)
-    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
+    // Transparent for input (on X11 an empty input shape): the pointer and its clicks go through
+    // to the map below, so a hint never keeps the city it shows nor swallows a click.
+    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                          Qt::WindowTransparentForInput) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
@@ -42,7 +47,8 @@ QRect THintWindow::CalcHintRect(int maxWidth, const QString& text) const {
 
 void THintWindow::ActivateHint(const QRect& rect, const QString& text) {
     text_ = text;
-    setGeometry(rect);
+    anchor_ = QPoint(rect.left(), rect.bottom() + 1);
+    Place(rect.size());
     show();
     raise();
     update();
@@ -51,7 +57,23 @@ void THintWindow::ActivateHint(const QRect& rect, const QString& text) {
 void THintWindow::SetText(const QString& text) {
     if (text == text_) return;
     text_ = text;
+    const QSize need = CalcHintRect(10000, text_).size();
+    if (need != size()) Place(need);
     update();
+}
+
+void THintWindow::Place(QSize size) {
+    // The pointer is kExtraAbove below the anchor; a hint that cannot be above it goes below it,
+    // clear of the pointer's own picture.
+    constexpr int kBelowPointer = 24, kExtraAbove = 4;
+    QRect r(QPoint(anchor_.x(), anchor_.y() - size.height()), size);
+    if (const QScreen* screen = QGuiApplication::screenAt(anchor_)) {
+        const QRect area = screen->availableGeometry();
+        if (r.right() > area.right()) r.moveRight(area.right());
+        if (r.left() < area.left()) r.moveLeft(area.left());
+        if (r.top() < area.top()) r.moveTop(anchor_.y() + kExtraAbove + kBelowPointer);
+    }
+    setGeometry(r);
 }
 
 void THintWindow::paintEvent(QPaintEvent*) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPoint>
 #include <QFont>
 #include <QRect>
 #include <QString>
@@ -19,9 +20,10 @@ public:
     void SetHintFont(const QFont& font, const QColor& color);
     // The rectangle, from (0, 0), that the text needs when wrapped at maxWidth.
     QRect CalcHintRect(int maxWidth, const QString& text) const;
-    // Shows the window at the screen rectangle with the text.
+    // Shows the window at the screen rectangle with the text. The rectangle's bottom left corner
+    // stays the hint's anchor while it shows: a longer text grows it from there.
     void ActivateHint(const QRect& rect, const QString& text);
-    // Repaints only when the text differs.
+    // Repaints only when the text differs; measures it again, so that it never wraps out of sight.
     void SetText(const QString& text);
     const QString& Text() const { return text_; }
 
@@ -29,6 +31,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Sizes the window to the text at its anchor, kept on the anchor's screen.
+    void Place(QSize size);
+
+    QPoint anchor_;
     QString text_;
     QColor background_;
     QColor foreground_;

@@ -29,6 +29,7 @@
 #include "tests/app/test_app.h"
 #include "tests/settings/temp_config.h"
 #include "timemodel/time_format.h"
+#include "tools/time_conf.h"
 #include "widgets/color.h"
 
 namespace velkaro {
@@ -252,9 +253,28 @@ TEST_F(ZonariaFormTest, PointingAtACityShowsItsHint) {
         EXPECT_EQ(f.HintWindow->geometry().left(), s.x());
         EXPECT_EQ(f.HintWindow->geometry().bottom() + 1, s.y() - 4);
     }
+    // A longer text (9:59:57 to 10:00:03) is measured again: it grows from where it stands.
+    const QRect before = f.HintWindow->geometry();
+    const QString longer = f.HintWindow->Text() + QStringLiteral(" and then some more");
+    f.HintWindow->SetText(longer);
+    EXPECT_EQ(f.HintWindow->geometry().bottomLeft(), before.bottomLeft());
+    EXPECT_EQ(f.HintWindow->size(), f.HintWindow->CalcHintRect(10000, longer).size());
     // Moving off every city hides it.
     QTest::mouseMove(f.MapImage, EmptyMapPoint());
     Settle();
+    EXPECT_FALSE(f.HintWindow->isVisible());
+    EXPECT_EQ(f.HoverCity, nullptr);
+
+    // At the right edge of the screen it stays on the screen; leaving the map takes it away.
+    const QRect screen = f.screen()->availableGeometry();
+    f.move(screen.right() - 2 - (city.X + 2), f.y());
+    Settle();
+    QTest::mouseMove(f.MapImage, QPoint(city.X + 2, city.Y));
+    Settle();
+    ASSERT_TRUE(f.HintWindow->isVisible());
+    EXPECT_TRUE(screen.contains(f.HintWindow->geometry())) << f.HintWindow->geometry().right();
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(f.MapImage, &leave);
     EXPECT_FALSE(f.HintWindow->isVisible());
     EXPECT_EQ(f.HoverCity, nullptr);
 }
@@ -279,11 +299,11 @@ TEST_F(ZonariaFormTest, ButtonsHideTheHintAndTheTickBringsItBack) {
     EXPECT_EQ(f.HoverCity, &city);
 
     // The tick shows it again, at the same place, with the text of the current format.
-    const QRect where = f.HintWindow->geometry();
+    const QPoint where = f.HintWindow->geometry().bottomLeft();
     ZonariaOptions().HintTimeFormat = "'fixed text'";
     f.TimerTimer();
     EXPECT_TRUE(f.HintWindow->isVisible());
-    EXPECT_EQ(f.HintWindow->geometry(), where);
+    EXPECT_EQ(f.HintWindow->geometry().bottomLeft(), where);
     EXPECT_EQ(f.HintWindow->Text(), QString::fromLatin1(CityHintText(city, "'fixed text'", UtcNow())));
 }
 
@@ -337,6 +357,31 @@ TEST_F(ZonariaFormTest, ClickingSelectsAndClearsTheCity) {
     QTest::mouseClick(f.MapImage, Qt::LeftButton, {}, EmptyMapPoint());
     EXPECT_EQ(f.SelectedCity, nullptr);
     EXPECT_EQ(CityStripText(f.SelectedCity, "DD xx", UtcNow()), kPromptText);
+}
+
+TEST_F(ZonariaFormTest, TheStripKeepsTheWholeTimeAtEveryOfferedFontSize) {
+    TZonariaForm& f = StartShown();
+    // The longest name, on a Wednesday in September at a two-digit hour: the widest long date.
+    const TCity* longest = CityList.front().get();
+    for (const auto& c : CityList)
+        if (c->Name.size() > longest->Name.size()) longest = c.get();
+    f.SelectedCity = longest;
+    const TDateTime at = EncodeDateTime(2026, 9, 30, 10, 0, 0);
+    for (const uint32_t velkaro : {8u, 14u})
+        for (const std::string& size : FontSizeItems()) {
+            ZonariaOptions().MVTFontSize = velkaro;
+            ZonariaOptions().StatusFontSize = uint32_t(std::stoi(size));
+            ZonariaOptions().StatusFontStyle = fsBold;
+            f.LayoutStatusStrip();
+            Settle();
+            const TZonariaForm::TStripBox box = f.StripBoxes(at).City;
+            // Every line whole within the box, none wrapped below it.
+            const QRect need = QFontMetrics(box.Font).boundingRect(box.Rect, kStripTextFlags, box.Text);
+            EXPECT_TRUE(box.Rect.contains(need)) << size << " points beside " << velkaro << ": "
+                                                 << box.Text.toStdString() << " needs " << need.width() << "x"
+                                                 << need.height() << " in " << box.Rect.width() << "x"
+                                                 << box.Rect.height();
+        }
 }
 
 TEST_F(ZonariaFormTest, TickRepaintsOnlyTheStripBoxesThatChanged) {

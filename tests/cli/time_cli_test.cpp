@@ -57,7 +57,7 @@ TEST_F(TimeCli, Answers) {
          "{\"velkaro\":\"@0552.05 d123 y006\",\"utc\":\"2006-05-03T17:12:05.000Z\"}\n"},
         {{"format", "\"HH\"\\", "--local", "2026-12-05T13:05:09", "--json"}, "{\"text\":\"\\\"13\\\"\\\\\"}\n"},
         {{"city", "zurich", "--at", "2026-07-01T12:00:00Z", "--format", "HH:MM", "--json"},
-         "{\"city\":\"Z\xC3\xBCrich\",\"zone\":\"Paris\",\"time\":\"14:00\",\"utc\":\"2026-07-01T12:00:00.000Z\"}\n"},
+         "{\"city\":\"Z\\u00fcrich\",\"zone\":\"Paris\",\"time\":\"14:00\",\"utc\":\"2026-07-01T12:00:00.000Z\"}\n"},
         {{"to-utc", "Paris", "--local", "2026-12-05T12:00:00", "--json"},
          "{\"city\":\"Paris\",\"local\":\"2026-12-05T12:00:00\",\"utc\":\"2026-12-05T11:00:00.000Z\"}\n"},
         {{"calc", "Paris", "--local", "2026-12-31T20:00:00", "--to", "Delhi", "--format", "HH:MM", "--json"},
@@ -66,7 +66,7 @@ TEST_F(TimeCli, Answers) {
                                "{\"name\":\"New York\",\"zone\":\"New York\",\"x\":154,\"y\":83},\n"
                                "{\"name\":\"Delhi\",\"zone\":\"Kolkata\",\"x\":368,\"y\":105},\n"
                                "{\"name\":\"Paris\",\"zone\":\"Paris\",\"x\":268,\"y\":63},\n"
-                               "{\"name\":\"Z\xC3\xBCrich\",\"zone\":\"Paris\",\"x\":270,\"y\":51}\n]\n"},
+                               "{\"name\":\"Z\\u00fcrich\",\"zone\":\"Paris\",\"x\":270,\"y\":51}\n]\n"},
         {{"cities"}, "London\tUTC\t263\t56\nNew York\tNew York\t154\t83\nDelhi\tKolkata\t368\t105\nParis\tParis\t268\t63\n"
                      "Z\xC3\xBCrich\tParis\t270\t51\n"},  // names go out in UTF-8
     };
