@@ -16,8 +16,8 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// Runs `close` on the event loop when SIGTERM, SIGINT or SIGHUP arrives. The signal handler
-// only writes to a pipe; the rest happens on the user-interface thread. Call once.
+// Runs `close` on the event loop when the system asks the program to end (a termination signal,
+// the console's Ctrl+C or closing; see WatchTermination). Call once.
 void InstallTerminationHandler(std::function<void()> close);
 
 }  // namespace velkaro

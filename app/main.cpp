@@ -1,6 +1,8 @@
 // The program: the application object, the main window, and the message loop until it closes.
+#include <QAccessibleInterface>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
@@ -8,6 +10,7 @@
 #include <memory>
 
 #include "app/application.h"
+#include "app/map_accessible.h"
 #include "app/zonaria_form.h"
 #include "planner/planner_form.h"
 #include "timemodel/iso_time.h"
@@ -62,6 +65,18 @@ int main(int argc, char** argv) {
     // placement and the options are saved.
     InstallTerminationHandler([&form] { form.close(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form] { form.close(); });
+
+    // For scripted runs where no screen reader can listen (the Windows program under Wine):
+    // what assistive technology is told of the selection, one line each, appended to a file.
+    const QString announceLog = qEnvironmentVariable("VELKARO_ANNOUNCE_LOG");
+    if (!announceLog.isEmpty()) {
+        SetAnnouncementObserver([announceLog](QAccessible::Event type, QAccessibleInterface* object) {
+            if (type != QAccessible::NameChanged || !object) return;
+            QFile file(announceLog);
+            if (file.open(QIODevice::Append | QIODevice::Text))
+                file.write(object->text(QAccessible::Name).toUtf8() + '\n');
+        });
+    }
 
     // For the screenshot script: at the first paint, report the start-up time, write a picture
     // of the whole window (or of the dialog it names) and end as "&Exit" would.

@@ -139,6 +139,23 @@ void BM_ShadeDaylight(benchmark::State& state) {
 }
 BENCHMARK(BM_ShadeDaylight)->ArgName("ratio")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
+// From nothing to the first paint: the window made (reading both list files), shown and
+// painted, then closed again.
+void BM_FirstPaint(benchmark::State& state) {
+    ZonariaOptions() = TZonariaOptions();
+    for (auto _ : state) TShownForm shown;
+    ClearLists();
+}
+BENCHMARK(BM_FirstPaint)->Unit(benchmark::kMillisecond);
+
+// The part of it that grows with the zone list: reading and checking both files.
+void BM_LoadLists(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(LoadLists(kDataDir));
+    state.counters["zones"] = double(ZoneList.size());
+    ClearLists();
+}
+BENCHMARK(BM_LoadLists)->Unit(benchmark::kMillisecond);
+
 void BM_CityAt(benchmark::State& state) {
     LoadLists(kDataDir);
     int x = 0, y = 0;

@@ -1,11 +1,17 @@
-// UTC to local time for a northern daylight-saving zone: our rule evaluation against the
-// C library's localtime_r with TZ set to the same rule. Prints the ratio of throughputs.
+// UTC to local time in New York, whose zone line carries a history to 2007 and a yearly rule
+// after it: our conversion against the C library's localtime_r with TZ set to the same zone,
+// for instants of the current year and for instants spread over 1970..2037. Prints the ratios
+// of throughputs.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <map>
 #include <random>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "timemodel/zone_list.h"
@@ -15,42 +21,53 @@ namespace {
 using namespace velkaro;
 
 constexpr int kInstants = 1'000'000;
+enum Span { kCurrentYear, kSince1970 };
+const char* const kSpanNames[] = {"current year", "1970..2037"};
 
-// The same one million instants for both sides, spread over 2000..2040.
-const std::vector<int64_t>& UnixSeconds() {
-    static const std::vector<int64_t> seconds = [] {
+// The same one million instants for both sides.
+const std::vector<int64_t>& UnixSeconds(int span) {
+    static std::vector<int64_t> all[2];
+    if (all[span].empty()) {
+        const int64_t from[2] = {1767225600, 0}, to[2] = {1798761600, 2145916800};  // 2026; 1970..2037
         std::mt19937_64 rng(42);
-        const int64_t from = 946684800, to = 2240611200;  // 2000-01-01 .. 2041-01-01
-        std::uniform_int_distribution<int64_t> dist(from, to - 1);
-        std::vector<int64_t> v(kInstants);
-        for (auto& s : v) s = dist(rng);
-        return v;
-    }();
-    return seconds;
+        std::uniform_int_distribution<int64_t> dist(from[span], to[span] - 1);
+        all[span].resize(kInstants);
+        for (auto& t : all[span]) t = dist(rng);
+    }
+    return all[span];
 }
 
-const std::vector<TDateTime>& Instants() {
-    static const std::vector<TDateTime> instants = [] {
-        std::vector<TDateTime> v;
-        v.reserve(kInstants);
-        for (const int64_t s : UnixSeconds()) v.push_back(25569.0 + static_cast<double>(s) / 86400.0);
-        return v;
+const std::vector<TDateTime>& Instants(int span) {
+    static std::vector<TDateTime> all[2];
+    if (all[span].empty())
+        for (const int64_t s : UnixSeconds(span)) all[span].push_back(25569.0 + static_cast<double>(s) / 86400.0);
+    return all[span];
+}
+
+// New York's line as the program ships it.
+const TZone& NewYork() {
+    static const TZone zone = [] {
+        std::ifstream in(std::string(VELKARO_SOURCE_DIR) + "/resources/azones.lst");
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("America/New_York,", 0) == 0) return TZone(line);
+        throw std::runtime_error("America/New_York is not in resources/azones.lst");
     }();
-    return instants;
+    return zone;
 }
 
 void BM_UtcToZoneLocal(benchmark::State& state) {
-    const TZone zone("New York,-300,-240,2,1,2,2,0,10,1,1,1,0");
-    const auto& instants = Instants();
+    const TZone& zone = NewYork();
+    const auto& instants = Instants(static_cast<int>(state.range(0)));
     for (auto _ : state)
         for (const TDateTime t : instants) benchmark::DoNotOptimize(UtcToZoneLocal(zone, t));
     state.SetItemsProcessed(state.iterations() * kInstants);
+    state.SetLabel(kSpanNames[state.range(0)]);
 }
 
 void BM_LocaltimeR(benchmark::State& state) {
-    setenv("TZ", "EST5EDT,M3.2.0,M11.1.0", 1);
+    setenv("TZ", "America/New_York", 1);
     tzset();
-    const auto& seconds = UnixSeconds();
+    const auto& seconds = UnixSeconds(static_cast<int>(state.range(0)));
     for (auto _ : state)
         for (const int64_t s : seconds) {
             const time_t t = static_cast<time_t>(s);
@@ -58,37 +75,43 @@ void BM_LocaltimeR(benchmark::State& state) {
             benchmark::DoNotOptimize(localtime_r(&t, &tm));
         }
     state.SetItemsProcessed(state.iterations() * kInstants);
+    state.SetLabel(kSpanNames[state.range(0)]);
 }
 
-BENCHMARK(BM_UtcToZoneLocal)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LocaltimeR)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UtcToZoneLocal)->Arg(kCurrentYear)->Arg(kSince1970)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LocaltimeR)->Arg(kCurrentYear)->Arg(kSince1970)->Unit(benchmark::kMillisecond);
 
-// Keeps the runs' rates so that the ratio can be printed at the end.
+// Keeps the runs' rates per span so that the ratios can be printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& r : runs) {
             const auto it = r.counters.find("items_per_second");
-            if (it == r.counters.end()) continue;
-            if (r.benchmark_name().find("UtcToZoneLocal") != std::string::npos) ours = it->second;
-            else theirs = it->second;
+            // With repetitions, only the median stands for the run.
+            if (it == r.counters.end() || !(r.aggregate_name.empty() || r.aggregate_name == "median")) continue;
+            const bool ours = r.benchmark_name().find("UtcToZoneLocal") != std::string::npos;
+            (ours ? Ours : Theirs)[r.report_label] = it->second;
         }
     }
-    double ours = 0, theirs = 0;
+    std::map<std::string, double> Ours, Theirs;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    UnixSeconds();
-    Instants();
+    for (int span : {kCurrentYear, kSince1970}) Instants(span);
+    NewYork();
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    if (reporter.ours > 0 && reporter.theirs > 0)
-        std::printf("UtcToZoneLocal / localtime_r throughput ratio: %.2f (target >= 2)\n",
-                    reporter.ours / reporter.theirs);
+    const double targets[] = {2, 1};
+    for (int span : {kCurrentYear, kSince1970}) {
+        const double ours = reporter.Ours[kSpanNames[span]], theirs = reporter.Theirs[kSpanNames[span]];
+        if (ours > 0 && theirs > 0)
+            std::printf("UtcToZoneLocal / localtime_r throughput ratio, %s: %.2f (target >= %g)\n", kSpanNames[span],
+                        ours / theirs, targets[span]);
+    }
     benchmark::Shutdown();
     return 0;
 }

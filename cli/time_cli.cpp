@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "map/map_projection.h"
+#include "places/place_index.h"
 #include "planner/meeting_plan.h"
 #include "platform/error.h"
 #include "timemodel/city_match.h"
@@ -43,9 +44,7 @@ constexpr const char* kHelp =
     "                                         the two cities and the time in TO when FROM\n"
     "                                         shows LOCAL\n"
     "  sun NAME [--at UTC]                    that city's sunrise, sunset and day length on its\n"
-    "                                         date at that instant (default now), local times;\n"
-    "                                         the place is the city's map point, so within a\n"
-    "                                         few minutes\n"
+    "                                         date at that instant (default now), local times\n"
     "  cities                                 name, zone, X, Y of every city, tab-separated\n"
     "  now                                    Velkaro time, then every city with its time\n"
     "  plan PLACE... [--date YYYY-MM-DD] [--hours 9-17] [--json] [--ics FILE]\n"
@@ -238,13 +237,12 @@ std::string IsoMinute(TDateTime local) {
 }
 
 // "London 2026-06-21: sunrise 04:43, sunset 21:21, day length 16:38", or polar day or night.
-TAnswer SunAnswer(const TCity& city, TDateTime utc) {
+TAnswer SunAnswer(const TCity& city, const TLatLon& at, TDateTime utc) {
     const TZone& zone = ZoneOfCity(city);
     const TDateTimeFields date = DecodeDateTime(UtcToZoneLocal(zone, utc));
     // The offset in force at local noon stands for the day.
     const TDateTime noon = EncodeDateTime(date.Year, date.Month, date.Day, 12);
     const int offset = int(std::lround((noon - ZoneLocalToUtc(zone, noon)) * 1440.0));
-    const TLatLon at = CityLatLon(city);
     const TSunDay day = SunDay(date.Year, date.Month, date.Day, offset, at.Lat, at.Lon);
     const std::string dateText =
         std::to_string(date.Year) + "-" + TwoDigits(date.Month) + "-" + TwoDigits(date.Day);
@@ -297,12 +295,32 @@ int Plan(const Args& a, std::ostream& out) {
     return 0;
 }
 
-void Load(const Args& a, std::ostream& err) {
+std::string DataDirectory(const Args& a) {
     std::string dir = a.Option("--data").value_or("");
     if (dir.empty()) dir = FindDataDirectory();
     else if (dir.back() != '/') dir += '/';
-    const TLoadReport report = LoadLists(dir);
+    return dir;
+}
+
+void Load(const Args& a, std::ostream& err) {
+    const TLoadReport report = LoadLists(DataDirectory(a));
     if (!report.Warnings.empty()) err << report.Warnings;
+}
+
+// Where a city really lies: its namesake in the place index near its map point (a pixel is a
+// third of a degree, minutes of sunrise at high latitudes), else the map point itself.
+TLatLon CityPlace(const TCity& city, const std::string& dir) {
+    const TLatLon map = CityLatLon(city);
+    try {
+        const TPlaceIndex index = TPlaceIndex::Load(dir);
+        for (const TPlaceHit& hit : index.Search(Utf8FromLatin1(city.Name), 50))
+            if (hit.Match == pmExact && std::fabs(index.Lat(hit.Place) - map.Lat) < 1.5 &&
+                std::fabs(std::remainder(index.Lon(hit.Place) - map.Lon, 360.0)) < 1.5)
+                return {index.Lat(hit.Place), index.Lon(hit.Place)};
+    } catch (const Error&) {
+        // No index beside the lists: the map point will do.
+    }
+    return map;
 }
 
 int Run(const Args& a, std::ostream& out, std::ostream& err) {
@@ -351,7 +369,8 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         ExpectPositional(a, 2, "sun NAME [--at UTC]");
         const TDateTime utc = UtcOption(a);
         Load(a, err);
-        Emit(out, json, SunAnswer(FindCity(a.positional[1]), utc));
+        const TCity& city = FindCity(a.positional[1]);
+        Emit(out, json, SunAnswer(city, CityPlace(city, DataDirectory(a)), utc));
         return 0;
     }
     if (cmd == "to-utc") {

@@ -17,8 +17,18 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-# Test programs run under Wine; ctest prefixes every test command with this.
+# Test programs run under Wine; ctest prefixes every test command with this (wine-run picks
+# the loader that can run on this system).
 find_program(VELKARO_WINE wine)
 if(VELKARO_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${VELKARO_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
+endif()
+
+# The static Qt that scripts/qt-windows builds (its folder in VELKARO_QT_PREFIX): searched like
+# the compiler's own libraries, with the host's Qt tools (moc, uic, rcc) of the same version.
+if(VELKARO_QT_PREFIX)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${VELKARO_QT_PREFIX})
+  list(APPEND CMAKE_PREFIX_PATH ${VELKARO_QT_PREFIX})
+  set(QT_HOST_PATH /usr CACHE PATH "Host Qt whose tools the cross build runs")
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "Host Qt's CMake packages")
 endif()

@@ -148,6 +148,7 @@ TZone::TZone(const std::string& line) {
     Rules.StandardBias = 0;
     Rules.DaylightDate = RuleDate(DstMonth, DstDayOfWeek, DstWeek, DstHour, DstMinute);
     Rules.DaylightBias = DstTotalBias - Bias;
+    HistoryProblem = History.Read(fields, 13);
     BuildSwitchTable();
 }
 
@@ -158,6 +159,9 @@ constexpr int64_t kNotYet = INT64_MIN;
 void TZone::BuildSwitchTable() {
     SwitchTable.clear();
     UsesSwitchTable = Rules.StandardDate.wMonth != 0 && HasValidRule();
+    // The hand-over from the history to the rule depends on the rule (an undefined one is
+    // mended by the loader, which calls this again).
+    if (!History.Empty() && HasValidRule()) History.SetRuleOffsetAtEnd(RuleOffsetAt(History.EndUtcMs()));
 }
 
 const TZone::TSwitches* TZone::SwitchesOf(int year) const {
@@ -202,21 +206,35 @@ std::optional<bool> TableDaylight(const TZone& zone, int64_t ms) {
     return ms < sw->StandardMs || ms >= sw->DaylightMs;
 }
 
+// The rule's offset at a UTC instant, in milliseconds. The rule path gives exactly what the
+// rule-time routines give (every value involved is a whole number of milliseconds); the table
+// only saves resolving the rules again.
+int64_t RuleOffsetMs(const TZone& zone, int64_t utcMs) {
+    const TTimeZoneInformation& r = zone.Rules;
+    const int64_t standard = utcMs - int64_t{r.Bias} * kMsPerMinute;
+    const std::optional<bool> dst = TableDaylight(zone, standard);
+    if (!dst) {
+        const TDateTime utc = MsToDateTime(utcMs);
+        return DateTimeToMs(SystemTimeToDateTime(UtcToZoneTime(r, DateTimeToSystemTime(utc)))) - utcMs;
+    }
+    return -(int64_t{r.Bias} + (*dst ? r.DaylightBias : r.StandardBias)) * kMsPerMinute;
+}
+
 }  // namespace
 
-// Both conversions give exactly what the rule-time path gives (every value involved is a
-// whole number of milliseconds); the table only saves resolving the rules again.
+int64_t TZone::RuleOffsetAt(int64_t utcMs) const { return RuleOffsetMs(*this, utcMs); }
+
+// The history where it reaches, the yearly rule before and after it.
 TDateTime UtcToZoneLocal(const TZone& zone, TDateTime utc) {
-    const TTimeZoneInformation& r = zone.Rules;
-    const int64_t standard = DateTimeToMs(utc) - int64_t{r.Bias} * kMsPerMinute;
-    const std::optional<bool> dst = TableDaylight(zone, standard);
-    if (!dst) return SystemTimeToDateTime(UtcToZoneTime(r, DateTimeToSystemTime(utc)));
-    return MsToDateTime(standard - int64_t{*dst ? r.DaylightBias : r.StandardBias} * kMsPerMinute);
+    const int64_t ms = DateTimeToMs(utc);
+    const std::optional<int64_t> past = zone.History.OffsetAtUtc(ms);
+    return MsToDateTime(ms + (past ? *past : RuleOffsetMs(zone, ms)));
 }
 
 TDateTime ZoneLocalToUtc(const TZone& zone, TDateTime local) {
-    const TTimeZoneInformation& r = zone.Rules;
     const int64_t wall = DateTimeToMs(local);
+    if (const std::optional<int64_t> past = zone.History.OffsetAtWall(wall)) return MsToDateTime(wall - *past);
+    const TTimeZoneInformation& r = zone.Rules;
     const std::optional<bool> dst = TableDaylight(zone, wall);
     if (!dst) return SystemTimeToDateTime(ZoneTimeToUtc(r, DateTimeToSystemTime(local)));
     return MsToDateTime(wall + (int64_t{r.Bias} + (*dst ? r.DaylightBias : r.StandardBias)) * kMsPerMinute);
@@ -299,13 +317,18 @@ TLoadReport LoadLists(const std::string& dir) {
     for (const auto& l : *zones) ZoneList.push_back(std::make_unique<TZone>(l.Text));
 
     // A bad zone position would fail at every clock tick, a rule without a switch date has no
-    // answer and an offset beyond a day is no zone's, so all are mended once and reported together.
+    // answer, an offset beyond a day is no zone's and a damaged history cannot be trusted in any
+    // of its parts, so all are mended once and reported together.
     std::ostringstream problems;
     for (size_t i = 0; i < ZoneList.size(); ++i) {
         TZone& zone = *ZoneList[i];
         if (zone.OffsetOutOfRange)
             problems << "azones.lst, line " << (*zones)[i].Number << ": zone \"" << zone.Name
                      << "\" has an offset of more than 24 hours from UTC; that offset is read as 0.\n";
+        if (!zone.HistoryProblem.empty())
+            problems << "azones.lst, line " << (*zones)[i].Number << ": zone \"" << zone.Name
+                     << "\" has a damaged history (" << zone.HistoryProblem
+                     << "); it is used with its yearly rule alone.\n";
         if (zone.HasValidRule()) continue;
         zone.DisableDaylight();
         problems << "azones.lst, line " << (*zones)[i].Number << ": zone \"" << zone.Name

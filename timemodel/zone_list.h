@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "timemodel/date_time.h"
+#include "timemodel/zone_history.h"
 #include "timemodel/zone_rules.h"
 
 namespace velkaro {
@@ -29,12 +30,18 @@ public:
     int32_t DstMonth = 0, DstWeek = 0, DstDayOfWeek = 0, DstHour = 0, DstMinute = 0;
     int32_t StdMonth = 0, StdWeek = 0, StdDayOfWeek = 0, StdHour = 0, StdMinute = 0;
     TTimeZoneInformation Rules;
+    // The offsets before the yearly rule took over (fields 14 on); empty when there are none.
+    TZoneHistory History;
     // An offset field lay beyond 24 hours either way and was read as 0 (the loader reports it).
     bool OffsetOutOfRange = false;
+    // What was wrong with a damaged history, which is then left out (the loader reports it).
+    std::string HistoryProblem;
     // Drops daylight saving from the rules (used for rules without a defined switch date).
     void DisableDaylight();
     // True when the daylight rule has a defined switch date (or there is no daylight saving).
     bool HasValidRule() const;
+    // The yearly rule's offset at a UTC instant (ms since 1899-12-30), in milliseconds.
+    int64_t RuleOffsetAt(int64_t utcMs) const;
 
     // The switch moments of the years the program deals with, in standard time, each computed
     // when its year is first asked for (a zone list holds hundreds of zones, and a run meets a
@@ -84,8 +91,8 @@ struct TLoadReport {
 // Reads "acities.lst" and "azones.lst" from dir (ending with a separator) into CityList and
 // ZoneList, replacing their contents. Throws velkaro::Error with the user's text when a file
 // is missing. Cities with a zone position outside the zone list are left out, zones with an
-// undefined daylight rule lose their daylight saving, and offsets beyond 24 hours are read as
-// 0; all are described in the report.
+// undefined daylight rule lose their daylight saving, offsets beyond 24 hours are read as 0 and a
+// damaged history is left out; all are described in the report.
 TLoadReport LoadLists(const std::string& dir);
 void ClearLists();
 

@@ -1,26 +1,16 @@
-// The application's error handler and the clean way out on a termination signal.
+// The application object: its error handler and when the program ends.
 #include "app/application.h"
 
 #include <gtest/gtest.h>
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QTimer>
-#include <csignal>
 
 #include "platform/error.h"
 #include "tests/app/test_app.h"
 
 namespace velkaro {
 namespace {
-
-TVelkaroApplication& App() {
-    static int argc = 1;
-    static char name[] = "app-test";
-    static char* argv[] = {name, nullptr};
-    static auto* app = new TVelkaroApplication(argc, argv);
-    return *app;
-}
 
 class TThrower : public QObject {
 public:
@@ -69,21 +59,6 @@ TEST(Application, ClosingTheLastVisibleWindowDoesNotEndTheProgram) {
     QTimer::singleShot(0, &dialog, &QDialog::close);
     QTimer::singleShot(300, [] { QCoreApplication::exit(7); });
     EXPECT_EQ(QCoreApplication::exec(), 7);  // still running when the loop was ended on purpose
-}
-
-TEST(Application, TerminationSignalsCloseOnTheEventLoop) {
-    App();
-    int closes = 0;
-    InstallTerminationHandler([&closes] { ++closes; });
-    for (int sig : {SIGTERM, SIGINT}) {
-        const int before = closes;
-        ASSERT_EQ(raise(sig), 0);
-        EXPECT_EQ(closes, before);  // nothing happens inside the signal handler
-        QElapsedTimer t;
-        t.start();
-        while (closes == before && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-        EXPECT_EQ(closes, before + 1);
-    }
 }
 
 }  // namespace

@@ -7,17 +7,24 @@
 #include <utility>
 #include <vector>
 
+#include "app/application.h"
 #include "app/error_box.h"
 
 namespace velkaro {
 
-inline QApplication& TestApplication() {
+// The one application object of a test program, made on first use.
+template <class TApp>
+TApp& MakeTestApplication() {
     static int argc = 1;
     static char name[] = "velkaro-test";
     static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);
+    static auto* app = new TApp(argc, argv);
     return *app;
 }
+
+inline QApplication& TestApplication() { return MakeTestApplication<QApplication>(); }
+// The program's own application object, for the tests of what it adds to QApplication.
+inline TVelkaroApplication& App() { return MakeTestApplication<TVelkaroApplication>(); }
 
 class TBoxCapture {
 public:

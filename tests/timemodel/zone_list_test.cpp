@@ -121,6 +121,78 @@ TEST(ZoneConversionRange, TimesPushedOutOfTheCalendarAreAnInvalidDate) {
     EXPECT_EQ(DecodeDateTime(UtcToZoneLocal(west, last)).Hour, 11);
 }
 
+// The rule of 2007 with the changes of 2000 before it: the history decides inside its span,
+// the rule before and after.
+TEST(ZoneHistory, TheHistoryDecidesWhereItReachesTheRuleElsewhere) {
+    const TZone ny("NY,-300,-240,2,1,2,2,0,10,1,1,1,0,"
+                   "200001010000=-300,200004020700=-240,200010290600=-300,200101010000=rule");
+    const TZone apia("Apia,780,780,-1,1,1,0,0,-1,1,1,0,0,201109241400=-600,201112301000=840,201201010000=rule");
+    const TZone monrovia("Monrovia,0,0,-1,1,1,0,0,-1,1,1,0,0,197001010000=-44:30,19720107004430=0,197301010000=rule");
+    ASSERT_EQ(ny.HistoryProblem + apia.HistoryProblem + monrovia.HistoryProblem, "");
+    const auto at = [](int y, int mo, int d, int h, int mi, int s = 0) { return EncodeDateTime(y, mo, d, h, mi, s); };
+    struct Case { const TZone& zone; TDateTime utc, local; } cases[] = {
+        {ny, at(1999, 7, 1, 12, 0), at(1999, 7, 1, 8, 0)},      // before: the rule
+        {ny, at(2000, 3, 20, 12, 0), at(2000, 3, 20, 7, 0)},    // the rule would say daylight time
+        {ny, at(2000, 4, 2, 6, 59), at(2000, 4, 2, 1, 59)},
+        {ny, at(2000, 4, 2, 7, 0), at(2000, 4, 2, 3, 0)},
+        {ny, at(2000, 10, 29, 4, 59), at(2000, 10, 29, 0, 59)},
+        {ny, at(2000, 10, 29, 6, 0), at(2000, 10, 29, 1, 0)},
+        {ny, at(2001, 3, 20, 12, 0), at(2001, 3, 20, 8, 0)},    // after: the rule again
+        {apia, at(2011, 12, 30, 9, 59), at(2011, 12, 29, 23, 59)},
+        {apia, at(2011, 12, 30, 10, 0), at(2011, 12, 31, 0, 0)},  // 30 December never was
+        {monrovia, at(1971, 1, 1, 0, 0), at(1970, 12, 31, 23, 15, 30)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DateTimeToMs(UtcToZoneLocal(c.zone, c.utc)), DateTimeToMs(c.local)) << c.zone.Name << " " << c.utc;
+        EXPECT_EQ(DateTimeToMs(ZoneLocalToUtc(c.zone, c.local)), DateTimeToMs(c.utc)) << c.zone.Name << " " << c.utc;
+    }
+    // A skipped local time is read with the offset after the change, a repeated one as the later
+    // instant: as the yearly rule reads them.
+    struct Back { const TZone& zone; TDateTime local, utc; } backs[] = {
+        {ny, at(2000, 4, 2, 2, 30), at(2000, 4, 2, 6, 30)},
+        {ny, at(2000, 10, 29, 1, 30), at(2000, 10, 29, 6, 30)},
+        {ny, at(2000, 10, 29, 1, 59), at(2000, 10, 29, 6, 59)},
+        {apia, at(2011, 12, 30, 12, 0), at(2011, 12, 29, 22, 0)},
+    };
+    for (const Back& b : backs)
+        EXPECT_EQ(DateTimeToMs(ZoneLocalToUtc(b.zone, b.local)), DateTimeToMs(b.utc)) << b.zone.Name << " " << b.local;
+}
+
+// A damaged history is dropped whole, naming the field; the zone keeps its yearly rule.
+TEST(ZoneHistory, DamagedHistoriesAreDroppedNamingTheField) {
+    const std::string rule = "Z,60,120,2,1,-1,2,0,9,1,-1,2,0";
+    struct Case { const char* history; const char* problem; } cases[] = {
+        {"", ""},
+        {",,", ""},  // empty fields only: no history
+        {",198001010000=0,197901010000=60,198101010000=rule", "field 15 \"197901010000=60\": out of order"},
+        {",198001010000=0,198006010000=600,198006010100=-600,198101010000=rule", "field 16 \"198006010100=-600\": overlaps"},
+        {",198001010000=1441,198101010000=rule", "field 14 \"198001010000=1441\": the offset lies beyond 24 hours"},
+        {",198001010000=-44:60,198101010000=rule", "field 14 \"198001010000=-44:60\": the offset is not"},
+        {",198001010000=0x10,198101010000=rule", "the offset is not a number of minutes"},
+        {",189912310000=0,198101010000=rule", "field 14 \"189912310000=0\": the year lies outside 1900 to 2199"},
+        {",198001010000=0,220001010000=rule", "field 15 \"220001010000=rule\": the year lies outside"},
+        {",198002300000=0,198101010000=rule", "no such date or time"},
+        {",198001012400=0,198101010000=rule", "no such date or time"},
+        {",1980010100=0,198101010000=rule", "the time is not YYYYMMDDhhmm"},
+        {",198001010000=0", "field 14 \"198001010000=0\": it does not end"},
+        {",198001010000=0,198101010000=rule,198201010000=0", "field 16 \"198201010000=0\": a field follows"},
+        {",198001010000=rule", "field 14 \"198001010000=rule\": the history ends before it begins"},
+        {",198001010000=0,,198101010000=rule", "field 15 \"\": not a time=offset pair"},
+        {",198001010000=0,198001010000=rule", "field 15 \"198001010000=rule\": out of order"},
+    };
+    const TZone plain(rule);
+    for (const Case& c : cases) {
+        const TZone zone(rule + c.history);
+        EXPECT_TRUE(*c.problem ? zone.HistoryProblem.find(c.problem) != std::string::npos : zone.HistoryProblem.empty())
+            << c.history << " gave: " << zone.HistoryProblem;
+        EXPECT_TRUE(zone.History.Empty()) << c.history;
+        for (const TDateTime t : {EncodeDateTime(1980, 7, 1, 12), EncodeDateTime(1980, 2, 1)}) {
+            EXPECT_EQ(UtcToZoneLocal(zone, t), UtcToZoneLocal(plain, t)) << c.history;
+            EXPECT_EQ(ZoneLocalToUtc(zone, t), ZoneLocalToUtc(plain, t)) << c.history;
+        }
+    }
+}
+
 TEST(VelkaroZoneTest, SixteenHundredOfThePreviousDay) {
     const TDateTime local = UtcToZoneLocal(VelkaroZone(), EncodeDateTime(2007, 1, 1));
     EXPECT_EQ(local, EncodeDateTime(2006, 12, 31, 16));
@@ -231,7 +303,7 @@ TEST_F(Loader, SkipsCommentsAndBlankLinesAndReadsALastLineWithoutEnd) {
 
 TEST_F(Loader, LeavesOutCitiesWithoutAZoneAndMendsUndefinedRulesReportingBothOnce) {
     Write("acities.lst", "Good,0,1,1\nLost,5,2,2\nNegative,-1,3,3\nAlso good,1,4,4\n");
-    Write("azones.lst", "UTC,0,0\nBroken,60,120,2,1,0,2,0,9,1,-1,2,0\n");
+    Write("azones.lst", "UTC,0,0\nBroken,60,120,2,1,0,2,0,9,1,-1,2,0\nPast,60,60,-1,1,1,0,0,-1,1,1,0,0,1970=0\n");
     const TLoadReport report = LoadLists(Dir());
     ASSERT_EQ(CityList.size(), 2u);
     EXPECT_EQ(CityList[0]->Name, "Good");
@@ -239,6 +311,8 @@ TEST_F(Loader, LeavesOutCitiesWithoutAZoneAndMendsUndefinedRulesReportingBothOnc
     EXPECT_NE(report.Warnings.find("acities.lst, line 2: city \"Lost\""), std::string::npos) << report.Warnings;
     EXPECT_NE(report.Warnings.find("acities.lst, line 3: city \"Negative\""), std::string::npos);
     EXPECT_NE(report.Warnings.find("azones.lst, line 2: zone \"Broken\""), std::string::npos);
+    EXPECT_NE(report.Warnings.find("azones.lst, line 3: zone \"Past\" has a damaged history (field 14 \"1970=0\": "),
+              std::string::npos) << report.Warnings;
     // The broken zone keeps its standard offset all year.
     const TZone& broken = *ZoneList[1];
     for (int month = 1; month <= 12; ++month)
