@@ -61,9 +61,10 @@ constexpr const char* kHelp =
     "  place add QUERY [--label LABEL]        keep the town that fits QUERY best as one of your places\n"
     "  place remove LABEL                     forget your place of that label\n"
     "  place list [--json]                    your places in their order, with their times\n"
-    "  sync [--server HOST] [--port N] [--json]\n"
-    "                                         ask a daytime server for its time and show the\n"
-    "                                         computer's offset from it (never sets the clock)\n"
+    "  sync [--server HOST | --ntp HOST] [--port N] [--json]\n"
+    "                                         ask a daytime server (or with --ntp an NTP server)\n"
+    "                                         for its time and show the computer's offset from\n"
+    "                                         it with its accuracy (never sets the clock)\n"
     "\n"
     "Answers are tab-separated and name the cities used. City names may be typed in any case,\n"
     "without accents, or shortened while no other city holds the part typed; a zone\n"
@@ -98,8 +99,8 @@ struct Args {
 };
 
 Args ParseArgs(const std::vector<std::string>& raw) {
-    static const char* kValued[] = {"--at",   "--variant", "--format", "--local", "--to",    "--data",
-                                    "--server", "--port",  "--date",   "--hours", "--ics",   "--label"};
+    static const char* kValued[] = {"--at",   "--variant", "--format", "--local", "--to",    "--data", "--server",
+                                    "--ntp",  "--port",    "--date",   "--hours", "--ics",   "--label"};
     Args a;
     for (size_t i = 0; i < raw.size(); ++i) {
         const std::string& s = raw[i];
@@ -368,10 +369,12 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
         return 0;
     }
     if (cmd == "sync") {
-        ExpectPositional(a, 1, "sync [--server HOST] [--port N] [--json]");
+        ExpectPositional(a, 1, "sync [--server HOST | --ntp HOST] [--port N] [--json]");
         if (!SyncCommand()) throw UsageError("sync is not available in this build");
-        return SyncCommand()(a.Option("--server").value_or("time.nist.gov"), IntOption(a, "--port", 13), json, out,
-                             err);
+        const auto ntp = a.Option("--ntp");
+        if (ntp && a.Option("--server")) throw UsageError("sync takes --server or --ntp, not both");
+        return SyncCommand()(ntp.value_or(a.Option("--server").value_or("time.nist.gov")),
+                             IntOption(a, "--port", ntp ? 123 : 13), ntp.has_value(), json, out, err);
     }
     if (cmd == "city") {
         ExpectPositional(a, 2, "city NAME [--at UTC] [--format PATTERN]");

@@ -15,7 +15,7 @@ int RunTimeCli(const std::vector<std::string>& args, std::ostream& out, std::ost
 // The "sync" command is provided by the synchronizer (it needs an event loop); unset, the
 // command reports that it is not available.
 using TSyncCommand =
-    std::function<int(const std::string& host, int port, bool json, std::ostream& out, std::ostream& err)>;
+    std::function<int(const std::string& host, int port, bool ntp, bool json, std::ostream& out, std::ostream& err)>;
 void SetSyncCommand(TSyncCommand command);
 
 }  // namespace velkaro

@@ -232,6 +232,7 @@ const TPropTable& TZonariaOptions::Properties() const {
             StringProp<Z>("StatusTimeFormat", &Z::StatusTimeFormat),
             OrdinalProp<Z>("ShowDaylight", pkBoolean, &Z::ShowDaylight),
             StringProp<Z>("TimeServer", &Z::TimeServer),
+            StringProp<Z>("TimeProtocol", &Z::TimeProtocol),
             ObjectProp<Z>("TimeServers", pkStringList, &Z::TimeServers),
         };
         t.insert(t.end(), own.begin(), own.end());

@@ -147,6 +147,8 @@ public:
     // lately, most recent first.
     std::string TimeServer;
     std::vector<std::string> TimeServers;
+    // How that server is asked: "Daytime" or "NTP".
+    std::string TimeProtocol = "Daytime";
 };
 
 // The one global options object, created with its defaults before any window.

@@ -37,7 +37,7 @@ int Failure(const std::string& host, const std::string& text, bool json, std::os
 
 }  // namespace
 
-int RunSyncCommand(const std::string& host, int port, bool json, std::ostream& out, std::ostream& err) {
+int RunSyncCommand(const std::string& host, int port, bool ntp, bool json, std::ostream& out, std::ostream& err) {
     // The socket would cut the number to 16 bits and ask some other port.
     if (port < 1 || port > 65535)
         return Failure(host, std::string(kMsgConnectFailed) + ": no such port: " + std::to_string(port), json, out, err);
@@ -47,6 +47,7 @@ int RunSyncCommand(const std::string& host, int port, bool json, std::ostream& o
     TTimeSync sync(view, clock, [] { return std::string(); }, events);
     sync.ServerAddr = host;
     sync.ServerPort = std::to_string(port);
+    sync.Protocol = ntp ? tpNtp : tpDaytime;
 
     sync.btnServerTimeClick();
     // The fetch's own limits end it; this bound only guards against a fault of ours.
@@ -57,16 +58,18 @@ int RunSyncCommand(const std::string& host, int port, bool json, std::ostream& o
     char offset[64];
     std::snprintf(offset, sizeof offset, "%+.3f", sync.ClockOffset * 86400.0);
     if (json) {
-        char tail[96];
-        std::snprintf(tail, sizeof tail, ",\"offset_s\":%.3f,\"round_trip_ms\":%.0f}", sync.ClockOffset * 86400.0,
-                      sync.RoundTripMs);
+        char tail[128];
+        std::snprintf(tail, sizeof tail, ",\"offset_s\":%.3f,\"uncertainty_s\":%.3f,\"round_trip_ms\":%.0f}",
+                      sync.ClockOffset * 86400.0, sync.UncertaintyS, sync.RoundTripMs);
         out << "{\"server\":" << JsonText(host) << ",\"address\":" << JsonText(sync.PeerAddress)
-            << ",\"layout\":" << JsonText(ReplyLayoutName(sync.LastReply.Layout))
-            << ",\"server_utc\":" << JsonText(FormatIsoUtc(*sync.LastServerUtc)) << tail << '\n';
+            << ",\"protocol\":" << JsonText(TimeProtocolName(sync.Protocol));
+        if (!ntp) out << ",\"layout\":" << JsonText(ReplyLayoutName(sync.LastReply.Layout));
+        out << ",\"server_utc\":" << JsonText(FormatIsoUtc(*sync.LastServerUtc)) << tail << '\n';
         return 0;
     }
     out << "Server time (UTC): " << FormatIsoUtc(*sync.LastServerUtc) << '\n';
     out << "Clock offset: " << offset << " s\n";
+    out << AccuracyText(sync.ClockOffset * 86400.0, sync.UncertaintyS) << '\n';
     return 0;
 }
 

@@ -5,7 +5,10 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <random>
 
+#include "sync/ntp_reply.h"
 #include "sync/socket_library.h"
 #include "timemodel/time_format.h"
 
@@ -39,7 +42,29 @@ std::string Seconds(int ms) {
 
 bool IsLookupFailure(int code) { return code >= WSAHOST_NOT_FOUND && code <= WSANO_DATA; }
 
+bool SameAddress(const TSockAddress& a, const TSockAddress& b) {
+    return a.V6 == b.V6 && a.Port == b.Port && std::memcmp(a.Bytes, b.Bytes, a.V6 ? 16 : 4) == 0;
+}
+
 }  // namespace
+
+const char* TimeProtocolName(TTimeProtocol p) { return p == tpNtp ? "ntp" : "daytime"; }
+
+TTimeProtocol ProtocolFromOption(const std::string& text) { return text == "NTP" ? tpNtp : tpDaytime; }
+
+const char* OptionOfProtocol(TTimeProtocol p) { return p == tpNtp ? "NTP" : "Daytime"; }
+
+std::string AccuracyText(double offsetS, double uncertaintyS) {
+    char buf[96];
+    // Hundredths, the uncertainty rounded up so that it never claims more than it knows.
+    const double within = std::max(0.01, std::ceil(uncertaintyS * 100 - 1e-6) / 100);
+    if (std::fabs(offsetS) < 0.005)
+        std::snprintf(buf, sizeof buf, "Your clock is on time (\xc2\xb1 %.2f s)", within);
+    else
+        std::snprintf(buf, sizeof buf, "Your clock is %.2f s %s (\xc2\xb1 %.2f s)", std::fabs(offsetS),
+                      offsetS > 0 ? "fast" : "slow", within);
+    return buf;
+}
 
 std::string ServerFromField(const std::string& text) {
     const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
@@ -131,6 +156,7 @@ void TTimeSync::StopFetchTimer() {
 void TTimeSync::EndFetch() {
     StopFetchTimer();
     fFetching = false;
+    if (fFailed) fView.SetStatusText(FailureText);
     fView.SetServerTimeEnabled(true);
 }
 
@@ -146,19 +172,23 @@ void TTimeSync::btnServerTimeClick() {
     FailureText.clear();
     PeerAddress.clear();
     RoundTripMs = 0;
+    UncertaintyS = 0;
     fFirstByteUtc.reset();
     fConnected = false;
     fFailed = false;
     fFetching = true;
+    fNtp = Protocol == tpNtp;
+    fNtpRefusal.clear();
     // Until this fetch brings a time there is none to show.
     ServerTimeKnown = false;
     LastServerUtc.reset();
     fView.SetRemoteTimeText("");
     fView.SetServerTimeEnabled(false);
+    fView.SetStatusText("");
     TAsyncSocket& s = *fTimeSocket;
     s.SetAddr(ServerAddr);
-    s.SetPort(ServerPort);
-    s.SetProto("tcp");
+    s.SetPort(!ServerPort.empty() ? ServerPort : fNtp ? "123" : "13");
+    s.SetProto(fNtp ? "udp" : "tcp");
     fFetchEndMs = SteadyMs() + FetchDeadlineMs;
     fConnectStartMs = SteadyMs();
     ArmFetchTimer(FetchDeadlineMs);
@@ -172,9 +202,66 @@ void TTimeSync::TimeSocketSessionConnected(TAsyncSocket* sender, uint16_t error)
         EndFetch();
         return;
     }
+    if (fNtp) return SendNtpRequest(sender);
     fConnected = true;
     PeerAddress = sender->PeerAddr();
     ArmFetchTimer(IdleTimeoutMs);
+}
+
+void TTimeSync::SendNtpRequest(TAsyncSocket* sender) {
+    fConnected = true;
+    PeerAddress = SockAddressText(sender->DatagramDestination());
+    // Random low bits (a few microseconds) make the time the reply must echo one that a
+    // sender who merely saw the server's address cannot guess.
+    static std::mt19937 random{std::random_device{}()};
+    fNtpT1 = (NtpFromDateTime(UtcNowSource()) & ~uint64_t{0xFFFF}) | (random() & 0xFFFF);
+    const auto request = NtpRequest(fNtpT1);
+    if (sender->SendTo(request.data(), static_cast<int>(request.size())) != static_cast<int>(request.size())) {
+        StopFetchTimer();
+        Fail(kMsgConnectFailed, SocketErrorText(sender->LastError()), false);
+        sender->Abort();
+        fView.ShowMessage("Error", kMsgConnectFailed, TMessageIcon::Error);
+        return;
+    }
+    ArmFetchTimer(IdleTimeoutMs);
+}
+
+void TTimeSync::ReadNtpDatagram(TAsyncSocket* sender) {
+    uint8_t buffer[1024];
+    TSockAddress from;
+    const int n = sender->ReceiveFrom(buffer, sizeof buffer, from);
+    if (n < 0) return;
+    const TDateTime t4 = UtcNowSource();
+    if (!SameAddress(from, sender->DatagramDestination())) {
+        // Anyone may send us a datagram; only the server's own reply counts.
+        fNtpRefusal = "a reply from " + SockAddressText(from) + " was not the server's";
+        return;
+    }
+    const TNtpSample sample = ReadNtpReply(buffer, static_cast<size_t>(n), fNtpT1, NtpFromDateTime(t4));
+    if (!sample.Refusal.empty() && !sample.Final) {
+        fNtpRefusal = sample.Refusal;
+        return;
+    }
+    StopFetchTimer();
+    if (!sample.Refusal.empty()) {
+        Fail(sample.Refusal, "", false);
+        sender->Abort();
+        fView.ShowMessage("Error", sample.Refusal, TMessageIcon::Error);
+        return;
+    }
+    RoundTripMs = sample.DelayS * 1000;
+    UseOffset(sample.OffsetS, sample.DelayS / 2, t4 - sample.OffsetS / 86400);
+    sender->Close();
+}
+
+void TTimeSync::UseOffset(double offsetS, double uncertaintyS, TDateTime serverUtc) {
+    LastServerUtc = serverUtc;
+    ClockOffset = offsetS / 86400;
+    UncertaintyS = uncertaintyS;
+    ServerTimeKnown = true;
+    fView.SetRemoteTimeText(Formatted(LocalNowSource() - ClockOffset));
+    fView.SetStatusText(AccuracyText(offsetS, uncertaintyS));
+    if (OnServerTime) OnServerTime();
 }
 
 void TTimeSync::TimeSocketDataAvailable(TAsyncSocket* sender, uint16_t error) {
@@ -190,6 +277,7 @@ void TTimeSync::TimeSocketDataAvailable(TAsyncSocket* sender, uint16_t error) {
         sender->Abort();
         return;
     }
+    if (fNtp) return ReadNtpDatagram(sender);
     int n = sender->Receive(buffer, sizeof buffer);
     if (n <= 0) return;
     if (ReplyText.empty()) {
@@ -212,7 +300,7 @@ void TTimeSync::TimeSocketDataAvailable(TAsyncSocket* sender, uint16_t error) {
 
 void TTimeSync::TimeSocketSessionClosed(TAsyncSocket*, uint16_t error) {
     StopFetchTimer();
-    if (!fFailed) {
+    if (!fFailed && !fNtp) {
         if (error == 0) ParseServerReply();
         else Fail(kMsgGetFailed, SocketErrorText(error), false);
     }
@@ -234,8 +322,9 @@ void TTimeSync::FetchTimedOut() {
     std::string why;
     if (fTimeSocket->Resolving()) why = "the name was not found within " + Seconds(FetchDeadlineMs);
     else if (deadline) why = std::string(connected ? "no complete reply" : "no answer") + " within " + Seconds(FetchDeadlineMs);
-    else if (connected) why = "the server went silent for " + Seconds(IdleTimeoutMs);
+    else if (connected) why = fNtp ? "no answer within " + Seconds(IdleTimeoutMs) : "the server went silent for " + Seconds(IdleTimeoutMs);
     else why = "no answer within " + Seconds(ConnectTimeoutMs);
+    if (!fNtpRefusal.empty()) why += "; " + fNtpRefusal;
     // Marked failed first: the abort's close event then uses nothing that came before.
     Fail(connected ? kMsgGetFailed : kMsgConnectFailed, why, false);
     if (fTimeSocket->State() != wsClosed || fTimeSocket->Resolving()) fTimeSocket->Abort();
@@ -254,11 +343,8 @@ void TTimeSync::ParseServerReply() {
                         "); its time was not used",
                     "", true);
     const TDateTime utc = fFirstByteUtc.value_or(UtcNowSource());
-    LastServerUtc = LastReply.ServerUtc;
-    ClockOffset = velkaro::ClockOffset(utc, LastReply.ServerUtc);
-    ServerTimeKnown = true;
-    fView.SetRemoteTimeText(Formatted(LocalNowSource() - ClockOffset));
-    if (OnServerTime) OnServerTime();
+    // The reply counts whole seconds, and it was on its way for about half the round trip.
+    UseOffset(velkaro::ClockOffset(utc, LastReply.ServerUtc) * 86400, 1 + RoundTripMs / 2000, LastReply.ServerUtc);
 }
 
 bool TTimeSync::SetProcessPrivilege(const std::string& name, bool enable) {
@@ -289,7 +375,9 @@ void TTimeSync::btnLocalTimeClick() {
         if (fClock.SetSystemTimeUtc(target)) {
             fView.ShowMessage("Information", kMsgSynchronized, TMessageIcon::Information);
             ClockOffset = 0;
+            UncertaintyS = 0;
             LastServerUtc.reset();
+            fView.SetStatusText("");
         } else {
             FailureText = kMsgSetFailed;
             fView.ShowMessage("Error", kMsgSetFailed, TMessageIcon::Error);

@@ -1,5 +1,6 @@
-// The time synchronizer's behaviour, apart from its window: fetching a daytime server's time
-// over TAsyncSocket, comparing it with the computer's clock and setting the clock from it.
+// The time synchronizer's behaviour, apart from its window: fetching a server's time by the
+// daytime protocol or NTP over TAsyncSocket, comparing it with the computer's clock and setting
+// the clock from it.
 // The window (TTimeSyncForm) and the command-line fetch each supply a TTimeSyncView.
 #pragma once
 
@@ -30,9 +31,23 @@ public:
     virtual void ShowMessage(const std::string& caption, const std::string& text, TMessageIcon icon) = 0;
     // A modal question with Yes and No, No the default; true for Yes.
     virtual bool Confirm(const std::string& caption, const std::string& text) = 0;
+    // One line under the times: the offset with its accuracy, or what went wrong (UTF-8).
+    virtual void SetStatusText(const std::string&) {}
 };
 
 inline constexpr const char* kDefaultTimeServer = "time.nist.gov";
+
+// How the server is asked: the daytime protocol (TCP 13, a text reply to the second) or NTP
+// (UDP 123, four timestamps to the sub-millisecond).
+enum TTimeProtocol { tpDaytime, tpNtp };
+const char* TimeProtocolName(TTimeProtocol p);  // "daytime", "ntp"
+// The protocol as the options keep it, "Daytime" or "NTP"; anything else reads as daytime.
+TTimeProtocol ProtocolFromOption(const std::string& text);
+const char* OptionOfProtocol(TTimeProtocol p);
+
+// "Your clock is 2.31 s slow (± 0.02 s)", "... fast ...", or "on time" within half a
+// hundredth; the uncertainty is rounded up, never down. UTF-8.
+std::string AccuracyText(double offsetS, double uncertaintyS);
 inline constexpr const char* kMsgConnectFailed = "Failed to connect to time server";
 inline constexpr const char* kMsgGetFailed = "Failed to get server time";
 inline constexpr const char* kMsgNoRights = "You do not have rights to change time settings.";
@@ -76,7 +91,8 @@ public:
     bool Fetching() const { return fFetching; }
 
     std::string ServerAddr = kDefaultTimeServer;
-    std::string ServerPort = "13";
+    TTimeProtocol Protocol = tpDaytime;
+    std::string ServerPort;  // empty: the protocol's own, 13 or 123
     // Limits of one fetch: waiting for the connection, waiting between pieces of the reply,
     // and the whole fetch from the click on, so that no server can hold it longer.
     int ConnectTimeoutMs = 5000;
@@ -96,7 +112,8 @@ public:
     bool ServerTimeKnown = false;
     TDaytimeReply LastReply;                 // of the last reply read
     std::string PeerAddress;                 // the address the last connection reached
-    double RoundTripMs = 0;                  // from the connection attempt to the reply's first byte
+    double RoundTripMs = 0;                  // daytime: from connecting to the reply's first byte; NTP: its delay
+    double UncertaintyS = 0;                 // of ClockOffset, in seconds (see AccuracyText)
     // One line on what went wrong last (fetch or setting), or empty.
     std::string FailureText;
 
@@ -113,6 +130,9 @@ public:
 private:
     std::string Formatted(TDateTime t) const;
     void FetchTimedOut();
+    void SendNtpRequest(TAsyncSocket* sender);
+    void ReadNtpDatagram(TAsyncSocket* sender);
+    void UseOffset(double offsetS, double uncertaintyS, TDateTime serverUtc);
     void ArmFetchTimer(int ms);
     void StopFetchTimer();
     void EndFetch();
@@ -126,9 +146,12 @@ private:
     bool fFetching = false;
     bool fConnected = false;
     bool fFailed = false;  // this fetch has failed: nothing that arrives is used
+    bool fNtp = false;     // this fetch asks by NTP
     int64_t fFetchEndMs = 0;
     int64_t fConnectStartMs = 0;
     std::optional<TDateTime> fFirstByteUtc;
+    uint64_t fNtpT1 = 0;         // the transmit time of our NTP request, which the reply echoes
+    std::string fNtpRefusal;     // why the last NTP reply was dropped, for the time-out's message
     std::unique_ptr<TAsyncSocket> fTimeSocket;  // last: it goes first, while the rest still stands
 };
 

@@ -16,7 +16,7 @@ TTimeSyncForm::TTimeSyncForm(QWidget* parent, TClockSetter* clock)
     fUi->setupUi(this);
     // A dialog border without a close box: the Close button is the only way out.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(285, 180);
+    setFixedSize(285, 212);
 
     fLogic = std::make_unique<TTimeSync>(static_cast<TTimeSyncView&>(*this), clock != nullptr ? *clock : fSystemClock,
                                          [] { return ZonariaOptions().HintTimeFormat; }, fEvents);
@@ -32,6 +32,7 @@ TTimeSyncForm::TTimeSyncForm(QWidget* parent, TClockSetter* clock)
     fUi->cbServer->lineEdit()->installEventFilter(this);
     FillServerList();
     fUi->cbServer->setCurrentText(QString::fromStdString(ServerFromField(ZonariaOptions().TimeServer)));
+    fUi->cbProtocol->setCurrentIndex(ProtocolFromOption(ZonariaOptions().TimeProtocol) == tpNtp ? 1 : 0);
     fUi->RemoteTimeEdit->setPlaceholderText(QStringLiteral("No server time"));
     fLogic->OnServerTime = [this] {
         RememberServer(ZonariaOptions().TimeServers, fLogic->ServerAddr);
@@ -53,6 +54,9 @@ void TTimeSyncForm::GetServerTime() {
     const std::string server = ServerFromField(fUi->cbServer->currentText().toStdString());
     fUi->cbServer->setCurrentText(QString::fromStdString(server));
     ZonariaOptions().TimeServer = server;
+    fLogic->Protocol = fUi->cbProtocol->currentIndex() == 1 ? tpNtp : tpDaytime;
+    // Kept with the server: the two together say how to reach the clock.
+    ZonariaOptions().TimeProtocol = OptionOfProtocol(fLogic->Protocol);
     fLogic->ServerAddr = server;
     fLogic->btnServerTimeClick();
 }
@@ -104,7 +108,15 @@ void TTimeSyncForm::SetRemoteTimeText(const std::string& text) {
     fUi->RemoteTimeEdit->setText(QString::fromLatin1(text));
 }
 
-void TTimeSyncForm::SetServerTimeEnabled(bool enabled) { fUi->btnServerTime->setEnabled(enabled); }
+void TTimeSyncForm::SetServerTimeEnabled(bool enabled) {
+    fUi->btnServerTime->setEnabled(enabled);
+    fUi->cbProtocol->setEnabled(enabled);
+}
+
+void TTimeSyncForm::SetStatusText(const std::string& text) {
+    fUi->lblStatus->setText(QString::fromUtf8(text));
+    fUi->lblStatus->setToolTip(QString::fromUtf8(text));
+}
 
 void TTimeSyncForm::ShowMessage(const std::string& caption, const std::string& text, TMessageIcon icon) {
     // No parent: the box is centred on the screen, as the program's other result boxes are.

@@ -40,6 +40,7 @@ private:
     void SetLocalTimeText(const std::string& text) override;
     void SetRemoteTimeText(const std::string& text) override;
     void SetServerTimeEnabled(bool enabled) override;
+    void SetStatusText(const std::string& text) override;
     void ShowMessage(const std::string& caption, const std::string& text, TMessageIcon icon) override;
     bool Confirm(const std::string& caption, const std::string& text) override;
 

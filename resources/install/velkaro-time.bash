@@ -57,7 +57,7 @@ _velkaro_time() {
             sun) options+=" --at" ;;
             format|to-utc) options+=" --local" ;;
             calc) options+=" --local --to --format" ;;
-            sync) options+=" --server --port --json" ;;
+            sync) options+=" --server --ntp --port --json" ;;
         esac
         if [[ -z $command && $cur != -* ]]; then
             COMPREPLY=($(compgen -W "$commands" -- "$cur"))

@@ -130,7 +130,7 @@ TEST_F(VelkaroProgram, TerminationSignalSavesOptionsAndPlacement) {
         TIniStore store(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
         TStringList options;
         store.EnumValues("\\Options", options);
-        EXPECT_EQ(options.size(), 24u);
+        EXPECT_EQ(options.size(), 25u);
         EXPECT_EQ(store.ReadInteger("\\Options", "StatusColor", -1), 0x123456);
         EXPECT_EQ(store.ReadInteger("\\Options", "MVTColor", -1), 0x00FF00);
         EXPECT_EQ(store.ReadString("\\Options", "StatusTimeFormat", "?"), "DD xx");

@@ -57,7 +57,7 @@ TEST_F(OptionsTest, FreshProfileLoadsDefaultsAndFirstSaveWritesEveryValue) {
         {"StatusColor", Dword(0)},      {"StatusFontColor", Dword(0xFFFFFF)},
         {"StatusFontSize", Dword(8)},   {"StatusFontStyle", Dword(0)},  {"StatusTimeFormat", Sz("DD xx")},
         {"StorageType", Dword(2)},      {"Tag", Dword(0)},
-        {"TimeServer", Sz("")},         {"TimeServers", {rtMultiSz, {0}}},
+        {"TimeProtocol", Sz("Daytime")}, {"TimeServer", Sz("")},         {"TimeServers", {rtMultiSz, {0}}},
     };
     EXPECT_EQ(key->Values(), expected);  // also written in alphabetical order
     EXPECT_TRUE(key->Keys.empty());
@@ -116,6 +116,7 @@ TEST_F(OptionsTest, AnOlderFileLoadsWithTodaysDefaultsForWhatItLacks) {
     EXPECT_EQ(o.MVTFontStyle, 0);
     EXPECT_EQ(o.HintFontStyle, fsItalic);
     EXPECT_EQ(o.TimeServer, "");
+    EXPECT_EQ(o.TimeProtocol, "Daytime");
 }
 
 TEST_F(OptionsTest, MissingOrMistypedValuesKeepTheCurrentSetting) {

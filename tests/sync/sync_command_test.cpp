@@ -24,23 +24,39 @@ protected:
 TEST_F(SyncCommandTest, PrintsServerTimeAndOffset) {
     test::TXinetdDaytime xinetd;
     ASSERT_TRUE(xinetd.Started()) << xinetd.Failure();
-    EXPECT_EQ(RunSyncCommand("localhost", xinetd.Port(), false, Out, Err), 0) << Err.str();
+    EXPECT_EQ(RunSyncCommand("localhost", xinetd.Port(), false, false, Out, Err), 0) << Err.str();
     EXPECT_THAT(Out.str(), MatchesRegex("Server time \\(UTC\\): [0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\\.000Z\n"
-                                        "Clock offset: [+][0-9]\\.[0-9]{3} s\n"));
+                                        "Clock offset: [+][0-9]\\.[0-9]{3} s\n"
+                                        "Your clock is (on time|[0-9]\\.[0-9]{2} s fast) \\(± 1\\.[0-9]{2} s\\)\n"));
     EXPECT_EQ(Err.str(), "");
 
     std::ostringstream out, err;
-    EXPECT_EQ(RunSyncCommand("localhost", xinetd.Port(), true, out, err), 0) << err.str();
-    EXPECT_THAT(out.str(), MatchesRegex("\\{\"server\":\"localhost\",\"address\":\"127\\.0\\.0\\.1\",\"layout\":\"day-month-year\","
+    EXPECT_EQ(RunSyncCommand("localhost", xinetd.Port(), false, true, out, err), 0) << err.str();
+    EXPECT_THAT(out.str(), MatchesRegex("\\{\"server\":\"localhost\",\"address\":\"127\\.0\\.0\\.1\",\"protocol\":\"daytime\",\"layout\":\"day-month-year\","
                                         "\"server_utc\":\"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\\.000Z\","
-                                        "\"offset_s\":[0-9]\\.[0-9]{3},\"round_trip_ms\":[0-9]+\\}\n"));
+                                        "\"offset_s\":[0-9]\\.[0-9]{3},\"uncertainty_s\":1\\.[0-9]{3},\"round_trip_ms\":[0-9]+\\}\n"));
+}
+
+TEST_F(SyncCommandTest, AsksAnNtpServer) {
+    test::TChronyd chronyd;
+    ASSERT_TRUE(chronyd.Started()) << chronyd.Failure();
+    EXPECT_EQ(RunSyncCommand("localhost4", chronyd.Port(), true, false, Out, Err), 0) << Err.str();
+    EXPECT_THAT(Out.str(), MatchesRegex("Server time \\(UTC\\): [0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\\.[0-9]{3}Z\n"
+                                        "Clock offset: [-+]0\\.[0-9]{3} s\n"
+                                        "Your clock is (on time|0\\.[0-9]{2} s (fast|slow)) \\(± 0\\.[0-9]{2} s\\)\n"));
+    std::ostringstream out, err;
+    EXPECT_EQ(RunSyncCommand("localhost4", chronyd.Port(), true, true, out, err), 0) << err.str();
+    EXPECT_THAT(out.str(), MatchesRegex("\\{\"server\":\"localhost4\",\"address\":\"127\\.0\\.0\\.1\",\"protocol\":\"ntp\","
+                                        "\"server_utc\":\"[0-9T:.Z-]+\",\"offset_s\":-?0\\.[0-9]{3},"
+                                        "\"uncertainty_s\":0\\.[0-9]{3},\"round_trip_ms\":[0-9]+\\}\n"));
 }
 
 TEST_F(SyncCommandTest, OffsetSignFollowsTheComputer) {
     // A server years behind: the computer is ahead, so the offset is positive and large.
     test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "01 JAN 2001 00:00:00 GMT\r\n"); });
-    EXPECT_EQ(RunSyncCommand("127.0.0.1", server.Port(), false, Out, Err), 0);
-    EXPECT_THAT(Out.str(), MatchesRegex("Server time \\(UTC\\): 2001-01-01T00:00:00\\.000Z\nClock offset: [+][0-9]+\\.[0-9]{3} s\n"));
+    EXPECT_EQ(RunSyncCommand("127.0.0.1", server.Port(), false, false, Out, Err), 0);
+    EXPECT_THAT(Out.str(), MatchesRegex("Server time \\(UTC\\): 2001-01-01T00:00:00\\.000Z\nClock offset: [+][0-9]+\\.[0-9]{3} s\n"
+                                        "Your clock is [0-9]+\\.[0-9]{2} s fast \\(± 1\\.[0-9]{2} s\\)\n"));
 }
 
 // The failures themselves are the synchronizer's tests'; here, that each is one line and exit 1.
@@ -60,7 +76,7 @@ TEST_F(SyncCommandTest, Failures) {
     };
     for (int port : {0, 65536 + 13}) {
         std::ostringstream out, err;
-        EXPECT_EQ(RunSyncCommand("127.0.0.1", port, false, out, err), 1);
+        EXPECT_EQ(RunSyncCommand("127.0.0.1", port, false, false, out, err), 1);
         EXPECT_EQ(err.str(), "Failed to connect to time server: no such port: " + std::to_string(port) + "\n");
     }
     for (const Case& c : cases) {
@@ -72,11 +88,11 @@ TEST_F(SyncCommandTest, Failures) {
             port = server->Port();
         }
         std::ostringstream out, err;
-        EXPECT_EQ(RunSyncCommand(c.Host, port, false, out, err), 1);
+        EXPECT_EQ(RunSyncCommand(c.Host, port, false, false, out, err), 1);
         EXPECT_EQ(out.str(), "");
         EXPECT_EQ(err.str(), c.Err);
         std::ostringstream jsonOut, jsonErr;
-        EXPECT_EQ(RunSyncCommand(c.Host, port, true, jsonOut, jsonErr), 1);
+        EXPECT_EQ(RunSyncCommand(c.Host, port, false, true, jsonOut, jsonErr), 1);
         std::string quoted;
         for (char ch : c.Err.substr(0, c.Err.size() - 1)) quoted += ch == '"' ? std::string("\\\"") : std::string(1, ch);
         EXPECT_EQ(jsonOut.str(), "{\"server\":\"" + c.Host + "\",\"error\":\"" + quoted + "\"}\n");

@@ -5,12 +5,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QTest>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "settings/options.h"
@@ -139,6 +141,32 @@ TEST_F(TimeSyncFormTest, GetServerTimeThroughTheWindow) {
     ZonariaOptions().TimeServer.clear();
     ZonariaOptions().TimeServers.clear();
     SetHostLookupHook(nullptr);
+}
+
+TEST_F(TimeSyncFormTest, NtpIsChosenBesideTheServerAndRemembered) {
+    test::TChronyd chronyd;
+    ASSERT_TRUE(chronyd.Started()) << chronyd.Failure();
+    TFakeClock clock;
+    {
+        TTimeSyncForm form(nullptr, &clock);
+        auto* protocol = form.findChild<QComboBox*>("cbProtocol");
+        EXPECT_EQ(protocol->currentText(), "Daytime");  // the default
+        protocol->setCurrentText("NTP");
+        form.findChild<QComboBox*>("cbServer")->setCurrentText("127.0.0.1");
+        form.Logic().ServerPort = std::to_string(chronyd.Port());
+        auto* button = form.findChild<QPushButton*>("btnServerTime");
+        button->click();
+        ASSERT_TRUE(test::WaitFor(Loop, [&] { return button->isEnabled(); }));
+        EXPECT_THAT(form.findChild<QLabel*>("lblStatus")->text().toStdString(),
+                    ::testing::MatchesRegex("Your clock is (on time|0\\.0[0-9] s (fast|slow)) \\(± 0\\.[0-9]{2} s\\)"));
+        EXPECT_EQ(ZonariaOptions().TimeProtocol, "NTP");
+    }
+    TTimeSyncForm again(nullptr, &clock);
+    EXPECT_EQ(again.findChild<QComboBox*>("cbProtocol")->currentText(), "NTP");
+    EXPECT_EQ(again.findChild<QComboBox*>("cbServer")->currentText(), "127.0.0.1");
+    ZonariaOptions().TimeServer.clear();
+    ZonariaOptions().TimeServers.clear();
+    ZonariaOptions().TimeProtocol = "Daytime";
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ struct TFakeView : TTimeSyncView {
     void SetLocalTimeText(const std::string& text) override { LocalText = text; }
     void SetRemoteTimeText(const std::string& text) override { RemoteText = text; }
     void SetServerTimeEnabled(bool enabled) override { ServerTimeEnabled = enabled; }
+    void SetStatusText(const std::string& text) override { Status = text; }
     void ShowMessage(const std::string& caption, const std::string& text, TMessageIcon icon) override {
         Messages.push_back(caption + "|" + text + "|" + (icon == TMessageIcon::Error ? "error" : "information"));
     }
@@ -31,7 +32,7 @@ struct TFakeView : TTimeSyncView {
         Messages.push_back("confirm|" + text);
         return ConfirmAnswer;
     }
-    std::string LocalText, RemoteText;
+    std::string LocalText, RemoteText, Status;
     bool ServerTimeEnabled = true;
     bool ConfirmAnswer = false;
     std::vector<std::string> Messages;
@@ -283,6 +284,76 @@ TEST_F(TimeSyncTest, SilentFirstAddressAndSlowLookupStayWithinTheLimits) {
     EXPECT_THAT(View.Messages, IsEmpty());
     EXPECT_TRUE(Sync->LastServerUtc);
     EXPECT_EQ(Sync->PeerAddress, "127.0.0.1");
+}
+
+TEST_F(TimeSyncTest, NtpOffsetAgainstChronydAndAServerAnHourAhead) {
+    Sync->Protocol = tpNtp;
+    test::TChronyd chronyd;
+    ASSERT_TRUE(chronyd.Started()) << chronyd.Failure();
+    // Of a few exchanges the one with the shortest round trip is the truest, as NTP's own
+    // clock filter has it: a busy machine may hold one reply up on one side of the exchange.
+    const auto bestOfThree = [&](uint16_t port) {
+        double offsetS = 0, delayMs = 1e9;
+        for (int i = 0; i < 3; ++i) {
+            Fetch(port);
+            EXPECT_THAT(View.Messages, IsEmpty());
+            EXPECT_TRUE(Sync->LastServerUtc) << Sync->FailureText;
+            if (Sync->RoundTripMs >= delayMs) continue;
+            delayMs = Sync->RoundTripMs;
+            offsetS = Sync->ClockOffset * 86400;
+        }
+        return std::make_pair(offsetS, delayMs);
+    };
+    // chronyd reads the same clock as we do, so the offset is the measuring error alone.
+    const auto [chronydOffset, chronydDelay] = bestOfThree(chronyd.Port());
+    std::printf("  chronyd: offset %+.4f s, delay %.3f ms\n", chronydOffset, chronydDelay);
+    EXPECT_NEAR(chronydOffset, 0, 0.005);
+    EXPECT_EQ(Sync->PeerAddress, "127.0.0.1");
+
+    test::TScriptedNtpServer ahead({.AheadS = 3600.25});
+    Sync->ServerAddr = "localhost4";
+    const auto [aheadOffset, aheadDelay] = bestOfThree(ahead.Port());
+    std::printf("  an hour ahead: offset %+.4f s, delay %.3f ms\n", aheadOffset, aheadDelay);
+    EXPECT_NEAR(aheadOffset, -3600.25, 0.005);
+    EXPECT_THAT(View.Status, ::testing::MatchesRegex("Your clock is 3600\\.2[4-6] s slow \\(± 0\\.[0-9]{2} s\\)"));
+    EXPECT_NEAR(*Sync->LastServerUtc - UtcNow(), 3600.25 * kSecond, 0.1 * kSecond);
+}
+
+TEST_F(TimeSyncTest, NtpRepliesACarefulClientRefuses) {
+    const std::string wait = "Failed to get server time: no answer within 0.3 s; ";
+    struct Case {
+        const char* Name;
+        test::TNtpAnswer Answer;
+        std::string Failure;  // also the box's text when the refusal ends the exchange at once
+    };
+    const Case cases[] = {
+        {"kiss-o'-death", {.Stratum = 0, .RefId = "RATE"}, "The time server refused to answer (kiss-o'-death RATE)"},
+        {"leap indicator 3", {.Leap = 3},
+         "The time server's clock is not synchronized (leap indicator 3); its time was not used"},
+        {"stratum 16", {.Stratum = 16}, "The time server's clock is not synchronized (stratum 16); its time was not used"},
+        {"zero transmit time", {.ZeroTransmit = true},
+         "The time server's reply carries no transmit time; its time was not used"},
+        {"client mode", {.Mode = 3}, "The reply is not from a time server (mode 3); its time was not used"},
+        {"broadcast mode", {.Mode = 5}, "The reply is not from a time server (mode 5); its time was not used"},
+        {"origin mismatch", {.EchoOrigin = false}, wait + "a reply did not answer our request (its origin time differs)"},
+        {"another address", {.FromOtherAddress = true}, wait + "a reply from 127.0.0.2 was not the server's"},
+        {"too short", {.Size = 40}, wait + "a reply of 40 bytes was too short for NTP"},
+    };
+    Sync->Protocol = tpNtp;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        test::TScriptedNtpServer server(c.Answer);
+        View.Messages.clear();
+        Sync->ClockOffset = 0.25;
+        Sync->LastServerUtc.reset();
+        Fetch(server.Port());
+        EXPECT_EQ(Sync->FailureText, c.Failure);
+        const bool waited = c.Failure.rfind(wait, 0) == 0;
+        EXPECT_THAT(View.Messages, ElementsAre("Error|" + (waited ? std::string(kMsgGetFailed) : c.Failure) + "|error"));
+        EXPECT_EQ(View.Status, c.Failure);
+        EXPECT_EQ(Sync->ClockOffset, 0.25);
+        EXPECT_FALSE(Sync->LastServerUtc);
+    }
 }
 
 TEST_F(TimeSyncTest, SettingTheClock) {
