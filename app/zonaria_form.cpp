@@ -133,7 +133,7 @@ TZonariaForm::TZonariaForm(const std::string& dataDir, QWidget* parent)
     Scrubber = new TTimeScrubber(this);
     ui_->formLayout->insertWidget(1, Scrubber);
     Scrubber->OnNow = [this] { ReturnToNow(); };
-    btnPlanner = new QPushButton(QStringLiteral("Plan a meeting"), Scrubber);
+    btnPlanner = new QPushButton(QStringLiteral("&Plan a meeting"), Scrubber);
     btnPlanner->setObjectName(QStringLiteral("btnPlanner"));
     btnPlanner->setFixedSize(kButtonWidth, kScrubberHeight);
     btnPlanner->setFocusPolicy(Qt::NoFocus);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QKeySequence>
+#include <QSet>
 #include <QAccessible>
 #include <QAction>
 #include <QComboBox>
@@ -564,6 +566,19 @@ TEST_F(ZonariaFormTest, ButtonsAndMenuItemsOpenTheirDialogsModally) {
         })) << title.toStdString();
         EXPECT_EQ(seen, title);
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+}
+
+// The tool buttons stay out of the Tab order; Alt and a letter of their own is their keyboard path.
+TEST_F(ZonariaFormTest, ToolButtonsHaveMnemonicsOfTheirOwnOutsideTheTabOrder) {
+    TZonariaForm& f = Start();
+    QSet<QKeySequence> seen;
+    for (QPushButton* b : {f.btnTimeConv, f.btnTimeSync, f.btnTimeCalc, f.btnConfigure, f.btnAbout, f.btnPlanner}) {
+        const QKeySequence key = QKeySequence::mnemonic(b->text());
+        EXPECT_FALSE(key.isEmpty()) << b->objectName().toStdString();
+        EXPECT_TRUE(!seen.contains(key)) << b->objectName().toStdString();
+        seen.insert(key);
+        EXPECT_EQ(b->focusPolicy(), Qt::NoFocus) << b->objectName().toStdString();
     }
 }
 
