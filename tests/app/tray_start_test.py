@@ -21,7 +21,8 @@ import tempfile
 import time
 
 SKIPPED = 77
-TOOLS = ("/usr/bin/Xvfb", "/usr/bin/openbox", "/usr/bin/trayer", "/usr/bin/xdotool", "/usr/bin/xwininfo")
+TOOLS = ("/usr/bin/Xvfb", "/usr/bin/openbox", "/usr/bin/trayer", "/usr/bin/xdotool", "/usr/bin/xwininfo",
+         "/usr/bin/xprop")
 MINIMISED = ('REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Zonaria\\ZonariaForm]\n'
              '"State"=dword:00000001\n"Left"=dword:00000064\n"Top"=dword:00000064\n')
 
@@ -109,12 +110,22 @@ def main():
                    DBUS_SESSION_BUS_ADDRESS="disabled:")
         env["ASAN_OPTIONS"] = ":".join(filter(None, [os.environ.get("ASAN_OPTIONS"), "strict_string_checks=0"]))
         start(["/usr/bin/openbox"], env, procs)
-        start(["/usr/bin/trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel",
-               "--width", "120", "--height", "32"], env, procs)
+        # The panel docks against the window manager: on a loaded machine it may come up before
+        # openbox has taken the screen, and then gives up; it is started again until it shows.
         until = time.monotonic() + 60
+        while "window id" not in subprocess.run(["/usr/bin/xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                                                env=env, capture_output=True, text=True).stdout:
+            if time.monotonic() > until:
+                raise RuntimeError("the window manager did not come up")
+            time.sleep(0.1)
+        tray_args = ["/usr/bin/trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel",
+                     "--width", "120", "--height", "32"]
+        tray = start(tray_args, env, procs)
         while not xdotool(env, "search", "--onlyvisible", "--class", "trayer").strip():
             if time.monotonic() > until:
                 raise RuntimeError("the notification area did not come up")
+            if tray.poll() is not None:
+                tray = start(tray_args, env, procs)
             time.sleep(0.1)
 
         reg = os.path.join(tmp, "Zonaria", "registry.reg")
