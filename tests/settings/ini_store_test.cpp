@@ -171,15 +171,6 @@ TEST_F(IniStoreTest, RegistryFailuresAreResultsNotErrors) {
     EXPECT_TRUE(FStore->WriteInteger("", "StillWorks", 1));
 }
 
-TEST_F(IniStoreTest, PathIsNormalisedInRegistryMode) {
-    FStore->OpenKey("\\Options", true);
-    FStore->SetPath("SOFTWARE\\Other\\");
-    EXPECT_EQ(FStore->Path(), "\\SOFTWARE\\Other");
-    EXPECT_EQ(FStore->CurrentKey(), "\\");
-    EXPECT_TRUE(FStore->WriteInteger("\\Options", "x", 1));
-    EXPECT_NE(UserRegistry()->OpenKey(rhCurrentUser, "SOFTWARE\\Other\\Options", false), nullptr);
-}
-
 TEST_F(IniStoreTest, TwoStoresInOneProcessShareTheHive) {
     TIniStore second(rrtHKEY_CURRENT_USER, "\\SOFTWARE\\Zonaria");
     FStore->WriteString("\\Options", "HintTimeFormat", "x");

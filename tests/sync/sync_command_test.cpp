@@ -21,34 +21,36 @@ protected:
     std::ostringstream Out, Err;
 };
 
-TEST_F(SyncCommandTest, PrintsServerTimeAndOffset) {
+// Against xinetd (whole seconds, so the computer is up to a second ahead) and chronyd.
+TEST_F(SyncCommandTest, PrintsServerTimeAndOffsetAsTextAndJson) {
     test::TXinetdDaytime xinetd;
-    ASSERT_TRUE(xinetd.Started()) << xinetd.Failure();
-    EXPECT_EQ(RunSyncCommand("localhost", xinetd.Port(), false, false, Out, Err), 0) << Err.str();
-    EXPECT_THAT(Out.str(), MatchesRegex("Server time \\(UTC\\): [0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\\.000Z\n"
-                                        "Clock offset: [+][0-9]\\.[0-9]{3} s\n"
-                                        "Your clock is (on time|[0-9]\\.[0-9]{2} s fast) \\(± 1\\.[0-9]{2} s\\)\n"));
-    EXPECT_EQ(Err.str(), "");
-
-    std::ostringstream out, err;
-    EXPECT_EQ(RunSyncCommand("localhost", xinetd.Port(), false, true, out, err), 0) << err.str();
-    EXPECT_THAT(out.str(), MatchesRegex("\\{\"server\":\"localhost\",\"address\":\"127\\.0\\.0\\.1\",\"protocol\":\"daytime\",\"layout\":\"day-month-year\","
-                                        "\"server_utc\":\"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\\.000Z\","
-                                        "\"offset_s\":[0-9]\\.[0-9]{3},\"uncertainty_s\":1\\.[0-9]{3},\"round_trip_ms\":[0-9]+\\}\n"));
-}
-
-TEST_F(SyncCommandTest, AsksAnNtpServer) {
     test::TChronyd chronyd;
-    ASSERT_TRUE(chronyd.Started()) << chronyd.Failure();
-    EXPECT_EQ(RunSyncCommand("localhost4", chronyd.Port(), true, false, Out, Err), 0) << Err.str();
-    EXPECT_THAT(Out.str(), MatchesRegex("Server time \\(UTC\\): [0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\\.[0-9]{3}Z\n"
-                                        "Clock offset: [-+]0\\.[0-9]{3} s\n"
-                                        "Your clock is (on time|0\\.[0-9]{2} s (fast|slow)) \\(± 0\\.[0-9]{2} s\\)\n"));
-    std::ostringstream out, err;
-    EXPECT_EQ(RunSyncCommand("localhost4", chronyd.Port(), true, true, out, err), 0) << err.str();
-    EXPECT_THAT(out.str(), MatchesRegex("\\{\"server\":\"localhost4\",\"address\":\"127\\.0\\.0\\.1\",\"protocol\":\"ntp\","
-                                        "\"server_utc\":\"[0-9T:.Z-]+\",\"offset_s\":-?0\\.[0-9]{3},"
-                                        "\"uncertainty_s\":0\\.[0-9]{3},\"round_trip_ms\":[0-9]+\\}\n"));
+    struct Case { const test::TTestDaemon& Server; const char* Host; bool Ntp; const char* Text; const char* Json; };
+    const Case cases[] = {
+        {xinetd, "localhost", false,
+         "Server time \\(UTC\\): [0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\\.000Z\n"
+         "Clock offset: [+][0-9]\\.[0-9]{3} s\n"
+         "Your clock is (on time|[0-9]\\.[0-9]{2} s fast) \\(± 1\\.[0-9]{2} s\\)\n",
+         "\\{\"server\":\"localhost\",\"address\":\"127\\.0\\.0\\.1\",\"protocol\":\"daytime\",\"layout\":\"day-month-year\","
+         "\"server_utc\":\"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\\.000Z\","
+         "\"offset_s\":[0-9]\\.[0-9]{3},\"uncertainty_s\":1\\.[0-9]{3},\"round_trip_ms\":[0-9]+\\}\n"},
+        {chronyd, "localhost4", true,
+         "Server time \\(UTC\\): [0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\\.[0-9]{3}Z\n"
+         "Clock offset: [-+]0\\.[0-9]{3} s\n"
+         "Your clock is (on time|0\\.[0-9]{2} s (fast|slow)) \\(± 0\\.[0-9]{2} s\\)\n",
+         "\\{\"server\":\"localhost4\",\"address\":\"127\\.0\\.0\\.1\",\"protocol\":\"ntp\","
+         "\"server_utc\":\"[0-9T:.Z-]+\",\"offset_s\":-?0\\.[0-9]{3},"
+         "\"uncertainty_s\":0\\.[0-9]{3},\"round_trip_ms\":[0-9]+\\}\n"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(c.Server.Started()) << c.Server.Failure();
+        for (bool json : {false, true}) {
+            std::ostringstream out, err;
+            EXPECT_EQ(RunSyncCommand(c.Host, c.Server.Port(), c.Ntp, json, out, err), 0) << err.str();
+            EXPECT_THAT(out.str(), MatchesRegex(json ? c.Json : c.Text));
+            EXPECT_EQ(err.str(), "");
+        }
+    }
 }
 
 TEST_F(SyncCommandTest, OffsetSignFollowsTheComputer) {
