@@ -47,8 +47,7 @@ struct TRecorder {
 
 class AsyncSocketTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetHostLookupHook(test::LoopbackOnlyLookup); }
-    void TearDown() override { SetHostLookupHook(nullptr); }
+    void TearDown() override { SetHostLookupHook(test::LoopbackOnlyLookup); }
     TPollEventSource Events;
 
     static void Aim(TAsyncSocket& s, uint16_t port, const std::string& host = "127.0.0.1") {

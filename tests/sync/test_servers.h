@@ -45,6 +45,8 @@ inline bool LoopbackOnlyLookup(const std::string& name, std::vector<TSockAddress
     else error = WSAHOST_NOT_FOUND;
     return !out.empty();
 }
+// Every test that includes this header looks names up there.
+inline const bool kLoopbackOnlyLookups = (SetHostLookupHook(LoopbackOnlyLookup), true);
 
 // Milliseconds on a steady clock, for bounds on waits.
 inline long long NowMs() {
@@ -106,14 +108,8 @@ inline uint16_t LocalPort(int s) {
 // order, or with v6 to [::1]:port only (port 0: any free port, which lands in `port`); -1 if
 // taken.
 inline int BindLoopback(uint16_t& port, int type = SOCK_STREAM, uint32_t address = INADDR_LOOPBACK, bool v6 = false) {
-    sockaddr_in6 sa6{};
-    sa6.sin6_family = AF_INET6;
-    sa6.sin6_addr = in6addr_loopback;
-    sa6.sin6_port = htons(port);
-    sockaddr_in sa4{};
-    sa4.sin_family = AF_INET;
-    sa4.sin_addr.s_addr = htonl(address);
-    sa4.sin_port = htons(port);
+    sockaddr_in6 sa6{AF_INET6, htons(port), 0, in6addr_loopback, 0};
+    sockaddr_in sa4{AF_INET, htons(port), {htonl(address)}, {}};
     const int s = ::socket(v6 ? AF_INET6 : AF_INET, type | SOCK_CLOEXEC, 0);
     const int one = 1;
     if (type == SOCK_STREAM) ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);

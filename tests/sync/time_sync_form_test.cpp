@@ -78,71 +78,61 @@ TEST_F(TimeSyncFormTest, LargeStepAsksWithNoAsTheDefault) {
 }
 
 TEST_F(TimeSyncFormTest, GetServerTimeThroughTheWindow) {
-    SetHostLookupHook(test::LoopbackOnlyLookup);
     test::TXinetdDaytime xinetd;
     ASSERT_TRUE(xinetd.Started()) << xinetd.Failure();
-    TFakeClock clock;
-    ZonariaOptions().TimeServers = {"old.example"};
-    TTimeSyncForm form(nullptr, &clock);
-    auto* button = form.findChild<QPushButton*>("btnServerTime");
-    auto* remote = form.findChild<QLineEdit*>("RemoteTimeEdit");
-    auto* server = form.findChild<QComboBox*>("cbServer");
-    EXPECT_EQ(server->currentText(), "time.nist.gov");  // the default until another is chosen
-    EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);  // closed by its button only
-    EXPECT_TRUE(form.findChild<QTimer*>("Timer")->isActive());
-
-    // The local time in the hint's pattern.
-    ZonariaOptions().HintTimeFormat = "yy";
-    form.Logic().LocalNowSource = [] { return EncodeDateTime(2031, 5, 6, 7, 8, 9); };
-    form.show();
-    EXPECT_EQ(form.findChild<QLineEdit*>("LocalTimeEdit")->text(), "2031");
-
-    // Enter in the server field asks the server typed there; the dialog stays.
-    server->setCurrentText(" 127.0.0.1 ");
-    form.Logic().ServerPort = std::to_string(xinetd.Port());
-    QTest::keyClick(server->lineEdit(), Qt::Key_Return);
-    EXPECT_FALSE(button->isEnabled());
-    ASSERT_TRUE(test::WaitFor(Loop, [&] { return button->isEnabled(); }));
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(remote->text().isEmpty());
-    EXPECT_EQ(ZonariaOptions().TimeServer, "127.0.0.1");
-    EXPECT_EQ(ZonariaOptions().TimeServers, (std::vector<std::string>{"127.0.0.1", "old.example"}));
-    EXPECT_EQ(server->count(), 3);  // and the default
-
-    // The box comes from inside the socket's handler; the button returns after it is dismissed.
-    form.Logic().ServerPort = std::to_string(test::FreePort());
-    AnswerNextBox();
-    button->click();
-    ASSERT_TRUE(test::WaitFor(Loop, [&] { return button->isEnabled(); }));
-    EXPECT_EQ(*Answer, "Error|Failed to connect to time server|error");
-    EXPECT_EQ(remote->text(), "");  // no time that could pass for the server's
-    form.hide();
-    ZonariaOptions().HintTimeFormat = "D x";
-    ZonariaOptions().TimeServer.clear();
-    ZonariaOptions().TimeServers.clear();
-    SetHostLookupHook(nullptr);
-}
-
-TEST_F(TimeSyncFormTest, NtpIsChosenBesideTheServerAndRemembered) {
     test::TScriptedNtpServer ntp({.AheadS = 0.5});
     TFakeClock clock;
+    ZonariaOptions().TimeServers = {"old.example"};
     {
         TTimeSyncForm form(nullptr, &clock);
-        auto* protocol = form.findChild<QComboBox*>("cbProtocol");
-        EXPECT_EQ(protocol->currentText(), "Daytime");  // the default
-        protocol->setCurrentText("NTP");
-        form.findChild<QComboBox*>("cbServer")->setCurrentText("127.0.0.1");
-        form.Logic().ServerPort = std::to_string(ntp.Port());
         auto* button = form.findChild<QPushButton*>("btnServerTime");
+        auto* remote = form.findChild<QLineEdit*>("RemoteTimeEdit");
+        auto* server = form.findChild<QComboBox*>("cbServer");
+        auto* protocol = form.findChild<QComboBox*>("cbProtocol");
+        EXPECT_EQ(server->currentText(), "time.nist.gov");  // the defaults until others are chosen
+        EXPECT_EQ(protocol->currentText(), "Daytime");
+        EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);  // closed by its button only
+        EXPECT_TRUE(form.findChild<QTimer*>("Timer")->isActive());
+
+        // The local time in the hint's pattern.
+        ZonariaOptions().HintTimeFormat = "yy";
+        form.Logic().LocalNowSource = [] { return EncodeDateTime(2031, 5, 6, 7, 8, 9); };
+        form.show();
+        EXPECT_EQ(form.findChild<QLineEdit*>("LocalTimeEdit")->text(), "2031");
+
+        // Enter in the server field asks the server typed there; the dialog stays.
+        server->setCurrentText(" 127.0.0.1 ");
+        form.Logic().ServerPort = std::to_string(xinetd.Port());
+        QTest::keyClick(server->lineEdit(), Qt::Key_Return);
+        EXPECT_FALSE(button->isEnabled());
+        ASSERT_TRUE(test::WaitFor(Loop, [&] { return button->isEnabled(); }));
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_FALSE(remote->text().isEmpty());
+        EXPECT_EQ(ZonariaOptions().TimeServer, "127.0.0.1");
+        EXPECT_EQ(ZonariaOptions().TimeServers, (std::vector<std::string>{"127.0.0.1", "old.example"}));
+        EXPECT_EQ(server->count(), 3);  // and the default
+
+        // The box comes from inside the socket's handler; the button returns after it is dismissed.
+        form.Logic().ServerPort = std::to_string(test::FreePort());
+        AnswerNextBox();
+        button->click();
+        ASSERT_TRUE(test::WaitFor(Loop, [&] { return button->isEnabled(); }));
+        EXPECT_EQ(*Answer, "Error|Failed to connect to time server|error");
+        EXPECT_EQ(remote->text(), "");  // no time that could pass for the server's
+
+        // NTP is chosen beside the server; its status is shown.
+        protocol->setCurrentText("NTP");
+        form.Logic().ServerPort = std::to_string(ntp.Port());
         button->click();
         ASSERT_TRUE(test::WaitFor(Loop, [&] { return button->isEnabled(); }));
         EXPECT_THAT(form.findChild<QLabel*>("lblStatus")->text().toStdString(),
                     ::testing::MatchesRegex("Your clock is 0\\.[45][0-9] s slow \\(± 0\\.[0-9]{2} s\\)"));
-        EXPECT_EQ(ZonariaOptions().TimeProtocol, "NTP");
     }
+    // Server and protocol are remembered.
     TTimeSyncForm again(nullptr, &clock);
     EXPECT_EQ(again.findChild<QComboBox*>("cbProtocol")->currentText(), "NTP");
     EXPECT_EQ(again.findChild<QComboBox*>("cbServer")->currentText(), "127.0.0.1");
+    ZonariaOptions().HintTimeFormat = "D x";
     ZonariaOptions().TimeServer.clear();
     ZonariaOptions().TimeServers.clear();
     ZonariaOptions().TimeProtocol = "Daytime";
