@@ -279,6 +279,7 @@ TEST_F(RegFileHiveTest, ConcurrentProcessesLoseNothing) {
             EXPECT_TRUE(HasValue(tree, {"Shared"}, "W" + std::to_string(w) + "_" + std::to_string(i)));
 }
 
+// The settings' hive: freeing its last user writes the file.
 TEST_F(RegFileHiveTest, UserRegistryFollowsXdgConfigHomeAndIsShared) {
     EXPECT_EQ(RegistryFilePath(), FFile);
     {

@@ -119,18 +119,14 @@ TEST(RegFile, RefusesTextThatIsNotAHive) {
     EXPECT_TRUE(tree.Empty());
 }
 
-TEST(RegFile, KeysAreFoundWithoutRegardToCaseAndKeepTheirFirstSpelling) {
+// Other spellings were tested with the text above; here, the Latin-1 letters fold too.
+TEST(RegFile, KeysFoldLatin1CaseAndRootsStay) {
     TRegTree tree;
-    bool created = false;
-    tree.Create(rhCurrentUser, {"Software", "Zonaria"}, &created);
-    EXPECT_TRUE(created);
-    tree.Create(rhCurrentUser, {"SOFTWARE", "zonaria"}, &created);
-    EXPECT_FALSE(created);
-    EXPECT_EQ(tree.Find(rhCurrentUser, {"software"})->Name, "Software");
-    EXPECT_EQ(tree.Find(rhCurrentUser, {"SOFTWARE", "\xc4"}), nullptr);
-    tree.Create(rhCurrentUser, {"SOFTWARE", "\xe4"});
-    EXPECT_NE(tree.Find(rhCurrentUser, {"SOFTWARE", "\xc4"}), nullptr);  // Latin-1 a-umlaut
-    EXPECT_FALSE(tree.Delete(rhCurrentUser, {}));                      // a root stays
+    tree.Create(rhCurrentUser, {"Software", "\xe4"});
+    const TRegNode* node = tree.Find(rhCurrentUser, {"SOFTWARE", "\xc4"});  // a-umlaut
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->Name, "\xe4");
+    EXPECT_FALSE(tree.Delete(rhCurrentUser, {}));
     EXPECT_TRUE(tree.Delete(rhCurrentUser, {"software"}));
     EXPECT_TRUE(tree.Empty());
 }

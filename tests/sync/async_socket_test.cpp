@@ -98,7 +98,7 @@ TEST_F(AsyncSocketTest, SlowLookupLeavesTheLoopRunning) {
     EXPECT_THAT(r.Events, ElementsAre());
 }
 
-TEST_F(AsyncSocketTest, ImmediateConnectErrorLeavesTheSocketClosedAndReusable) {
+TEST_F(AsyncSocketTest, ImmediateConnectErrorLeavesTheSocketClosedAndReusableForIPv6) {
     // A link-local address without its interface fails inside connect itself.
     if (!test::HasIPv6Loopback()) GTEST_SKIP() << "no IPv6 here";
     TAsyncSocket s(Events);
@@ -109,10 +109,10 @@ TEST_F(AsyncSocketTest, ImmediateConnectErrorLeavesTheSocketClosedAndReusable) {
     EXPECT_EQ(s.State(), wsClosed);
     EXPECT_EQ(s.Handle(), INVALID_SOCKET_HANDLE);
 
-    test::TScriptedServer server(test::Sends("ok"));
+    test::TScriptedServer server(test::Sends("ok"), true);  // on ::1 only
     r.Events.clear();
     r.Closed = false;
-    Aim(s, server.Port());
+    Aim(s, server.Port(), "::1");
     s.Connect();
     ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Closed; }));
     EXPECT_EQ(r.Data, "ok");
@@ -187,13 +187,6 @@ TEST_F(AsyncSocketTest, HandlerExceptionAbortsQuietly) {
     ASSERT_TRUE(test::WaitFor(Events, [&] { return s.State() == wsClosed; }));
     // Aborted: the close is reported with 0, nothing escapes.
     EXPECT_EQ(r.Events.back(), "closed 0");
-}
-
-TEST_F(AsyncSocketTest, ReceiveWithoutSocketFailsWithoutRaising) {
-    TAsyncSocket s(Events);
-    char buf[4];
-    EXPECT_LT(s.Receive(buf, sizeof buf), 0);
-    EXPECT_EQ(s.LastError(), WSAENOTSOCK);
 }
 
 }  // namespace

@@ -31,16 +31,14 @@
 namespace velkaro::test {
 
 // "localhost" is ::1 and then 127.0.0.1, as Debian's resolver answers; "localhost4" only
-// 127.0.0.1, "localhost6" only ::1; "twohomed" is 127.0.0.2 and then 127.0.0.1, a name whose
-// first address may be made silent (TBlackHole). Every other name is unknown. Nothing leaves
-// the machine.
+// 127.0.0.1; "twohomed" is 127.0.0.2 and then 127.0.0.1, a name whose first address may be made
+// silent (TBlackHole). Every other name is unknown. Nothing leaves the machine.
 inline bool LoopbackOnlyLookup(const std::string& name, std::vector<TSockAddress>& out, int& error) {
     TSockAddress v6;
     SockParseIPv6("::1", v6);
     const TSockAddress v4 = SockAddressV4(htonl(INADDR_LOOPBACK));
     if (name == "localhost") out = {v6, v4};
     else if (name == "localhost4") out = {v4};
-    else if (name == "localhost6") out = {v6};
     else if (name == "twohomed") out = {SockAddressV4(htonl(INADDR_LOOPBACK + 1)), v4};
     else error = WSAHOST_NOT_FOUND;
     return !out.empty();

@@ -243,19 +243,6 @@ TEST_F(TimeSyncTest, ConnectionFailures) {
     EXPECT_EQ(Sync->FailureText, "Failed to connect to time server: no answer within 0.3 s");
 }
 
-TEST_F(TimeSyncTest, ServerOnIPv6Only) {
-    if (!test::HasIPv6Loopback()) GTEST_SKIP() << "no IPv6 here";
-    test::TScriptedServer server(test::Sends(kReply), true);
-    for (const char* host : {"::1", "localhost6", "localhost"}) {
-        SCOPED_TRACE(host);
-        Sync->ServerAddr = host;
-        Sync->LastServerUtc.reset();
-        Fetch(server.Port());
-        EXPECT_TRUE(Sync->LastServerUtc);
-        EXPECT_EQ(Sync->PeerAddress, "::1");
-    }
-}
-
 // A name whose lookup takes longer than the connect limit.
 bool SlowLoopbackLookup(const std::string& name, std::vector<TSockAddress>& out, int& error) {
     test::Pause(400);
