@@ -99,8 +99,9 @@ TEST_F(AsyncSocketTest, SlowLookupLeavesTheLoopRunning) {
 }
 
 TEST_F(AsyncSocketTest, ImmediateConnectErrorLeavesTheSocketClosedAndReusableForIPv6) {
+    test::TScriptedServer server(test::Sends("ok"), true);  // on ::1 only
+    if (server.Port() == 0) GTEST_SKIP() << "no IPv6 here";
     // A link-local address without its interface fails inside connect itself.
-    if (!test::HasIPv6Loopback()) GTEST_SKIP() << "no IPv6 here";
     TAsyncSocket s(Events);
     TRecorder r(s);
     Aim(s, 13, "fe80::1");
@@ -109,7 +110,6 @@ TEST_F(AsyncSocketTest, ImmediateConnectErrorLeavesTheSocketClosedAndReusableFor
     EXPECT_EQ(s.State(), wsClosed);
     EXPECT_EQ(s.Handle(), INVALID_SOCKET_HANDLE);
 
-    test::TScriptedServer server(test::Sends("ok"), true);  // on ::1 only
     r.Events.clear();
     r.Closed = false;
     Aim(s, server.Port(), "::1");
@@ -126,12 +126,10 @@ TEST_F(AsyncSocketTest, SilentFirstAddressYieldsToTheNext) {
     const size_t descriptors = test::OpenDescriptors();
     TAsyncSocket s(Events);
     TRecorder r(s);
-    std::string peer;
     long long connectedMs = -1;
     const long long start = test::NowMs();
-    s.OnSessionConnected = [&](TAsyncSocket* sender, uint16_t e) {
+    s.OnSessionConnected = [&](TAsyncSocket*, uint16_t e) {
         r.Events.push_back("connected " + std::to_string(e));
-        peer = sender->PeerAddr();
         connectedMs = test::NowMs() - start;
         // The silent attempt is closed once the other has won.
         EXPECT_EQ(test::OpenDescriptors(), descriptors + 1);
@@ -142,7 +140,6 @@ TEST_F(AsyncSocketTest, SilentFirstAddressYieldsToTheNext) {
     std::printf("  connected to the second address after %lld ms\n", connectedMs);
     EXPECT_LT(connectedMs, 1000);
     EXPECT_GE(connectedMs, s.NextAttemptDelayMs - 20);  // the first had its head start
-    EXPECT_EQ(peer, "127.0.0.1");
     EXPECT_EQ(r.Data, "second");
     EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>connecting", "connecting>connected", "connected 0",
                                       "data 0 read 6", "data 0 read 0", "closed 0", "connected>closed"));

@@ -127,14 +127,6 @@ inline uint16_t FreePort(int type = SOCK_STREAM) {
     return port;
 }
 
-// Machines without IPv6 (some containers) skip the IPv6 cases.
-inline bool HasIPv6Loopback() {
-    uint16_t port = 0;
-    const int s = BindLoopback(port, SOCK_STREAM, 0, true);
-    if (s >= 0) ::close(s);
-    return s >= 0;
-}
-
 // Descriptors open in this process, to see that nothing is left behind.
 inline size_t OpenDescriptors() {
     size_t n = 0;
@@ -200,9 +192,9 @@ private:
     std::thread fThread;
 };
 
-// Accepts TCP connections on 127.0.0.1 (with v6 on ::1 only) and plays the script on each; the
-// script may close the connection itself (setting fd to -1), otherwise it is closed when the
-// script returns.
+// Accepts TCP connections on 127.0.0.1 (with v6 on ::1 only; where there is no IPv6, its port is
+// 0) and plays the script on each; the script may close the connection itself (setting fd to -1),
+// otherwise it is closed when the script returns.
 struct TScriptedServer : TLoopbackServer {
     using TScript = std::function<void(int& fd, const std::atomic<bool>& stop)>;
     explicit TScriptedServer(TScript script, bool v6 = false)
