@@ -153,7 +153,8 @@ TEST_F(ZonariaFormTest, StartsWithTheListsTheLayoutAndThePrompt) {
 }
 
 // On a high-density screen the map is the picture drawn at twice the size, in the same logical
-// 530 x 248; at a ratio of 1 the plain picture, pixel for pixel.
+// 530 x 248; at a ratio of 1 the plain picture, pixel for pixel. Both have every city's red dot
+// under its pick point, since dots and pick points come from one projection.
 TEST_F(ZonariaFormTest, TheMapPictureFollowsTheDevicePixelRatio) {
     TZonariaForm& f = StartShown();
     for (const qreal ratio : {1.0, 2.0}) {
@@ -161,6 +162,11 @@ TEST_F(ZonariaFormTest, TheMapPictureFollowsTheDevicePixelRatio) {
         const QString file = ratio > 1 ? QStringLiteral(":/map@2x.bmp") : QStringLiteral(":/map.bmp");
         const QImage picture = QImage(file).convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(picture.size(), QSize(kMapWidth, kMapHeight) * ratio);
+        for (const auto& c : CityList) {
+            const QColor dot = ratio > 1 ? picture.pixelColor(2 * (c->X + 2) + 1, 2 * (c->Y + 1) + 1)
+                                         : picture.pixelColor(c->X + 2, c->Y);
+            EXPECT_TRUE(dot.red() > 200 && dot.green() < 80 && dot.blue() < 80) << c->Name << " has no red dot";
+        }
         f.BackBuffer = QImage(f.MapImage->size() * ratio, QImage::Format_RGB32);
         f.BackBuffer.setDevicePixelRatio(ratio);
         f.MapImage->repaint();
@@ -367,10 +373,11 @@ TEST_F(ZonariaFormTest, TheStripKeepsTheWholeTimeAtEveryOfferedFontSize) {
     const TCity* longest = CityList.front().get();
     for (const auto& c : CityList)
         if (c->Name.size() > longest->Name.size()) longest = c.get();
-    f.SelectedCity = longest;
     const TDateTime at = EncodeDateTime(2026, 9, 30, 10, 0, 0);
+    for (const TCity* city : {longest, static_cast<const TCity*>(nullptr)})  // and the prompt
     for (const uint32_t velkaro : {8u, 14u})
         for (const std::string& size : FontSizeItems()) {
+            f.SelectedCity = city;
             ZonariaOptions().MVTFontSize = velkaro;
             ZonariaOptions().StatusFontSize = uint32_t(std::stoi(size));
             ZonariaOptions().StatusFontStyle = fsBold;
