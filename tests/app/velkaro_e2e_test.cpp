@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -87,6 +88,25 @@ protected:
         }
     }
 
+    // Starts the program on the display with the test's settings folder; true once it is up.
+    bool StartProgram(const std::vector<std::string>& extraEnv = {}) {
+        const std::string dir = std::filesystem::path(config.File()).parent_path().parent_path();
+        // In the sanitizer build: the X keyboard library hands strndup a length beyond its string's
+        // buffer (the string itself ends in time), which strict string checks report; not ours.
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        std::vector<std::string> env = {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_CONFIG_HOME=" + dir,
+                                        "XDG_RUNTIME_DIR=" + dir,
+                                        "ASAN_OPTIONS=" + std::string(asan ? asan : "") + (asan ? ":" : "") +
+                                            "strict_string_checks=0"};
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        program = Spawn({std::string(VELKARO_BIN_DIR) + "/velkaro"}, env);
+        // The handler is installed once the window exists; then give it a moment to come up.
+        const auto until = std::chrono::steady_clock::now() + 30s;
+        while (!Catches(program, SIGTERM) && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(20ms);
+        std::this_thread::sleep_for(500ms);
+        return Catches(program, SIGTERM);
+    }
+
     TTempConfig config;
     pid_t xvfb = -1, program = -1;
     std::string display;
@@ -106,22 +126,7 @@ TEST_F(VelkaroProgram, TerminationSignalSavesOptionsAndPlacement) {
             store.WriteInteger("\\ZonariaForm", "Left", c.left);
             store.WriteInteger("\\ZonariaForm", "Top", c.top);
         }
-        const std::string dir = std::filesystem::path(config.File()).parent_path().parent_path();
-        // In the sanitizer build: the X keyboard library hands strndup a length beyond its string's
-        // buffer (the string itself ends in time), which strict string checks report; not ours.
-        const char* asan = std::getenv("ASAN_OPTIONS");
-        const std::string asanOptions =
-            "ASAN_OPTIONS=" + std::string(asan ? asan : "") + (asan ? ":" : "") + "strict_string_checks=0";
-        program = Spawn({std::string(VELKARO_BIN_DIR) + "/velkaro"},
-                        {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_CONFIG_HOME=" + dir, "XDG_RUNTIME_DIR=" + dir,
-                         asanOptions});
-        ASSERT_GT(program, 0);
-
-        // The handler is installed once the window exists; then give it a moment to come up.
-        const auto until = std::chrono::steady_clock::now() + 30s;
-        while (!Catches(program, SIGTERM) && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(20ms);
-        ASSERT_TRUE(Catches(program, SIGTERM)) << "the program did not come up";
-        std::this_thread::sleep_for(500ms);
+        ASSERT_TRUE(StartProgram()) << "the program did not come up";
 
         ASSERT_EQ(kill(program, SIGTERM), 0);
         EXPECT_EQ(WaitExit(program, 20s), 0);
@@ -145,6 +150,42 @@ TEST_F(VelkaroProgram, TerminationSignalSavesOptionsAndPlacement) {
         EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Width", -1), 530);  // no window manager, no frame
         EXPECT_EQ(store.ReadInteger("\\ZonariaForm", "Height", -1), 322);
     }
+}
+
+// Without a window manager nothing but the program hands the keyboard back to its window when
+// "Find city" closes: a city typed on the map afterwards must still be found and selected.
+TEST_F(VelkaroProgram, KeyboardReturnsToTheMapAfterFindCity) {
+    if (access("/usr/bin/xdotool", X_OK) != 0) GTEST_SKIP() << "xdotool is not installed";
+    const std::string log = std::filesystem::path(config.File()).parent_path().parent_path().string() + "/announced.log";
+    ASSERT_TRUE(StartProgram({"VELKARO_ANNOUNCE_LOG=" + log})) << "the program did not come up";
+    auto xdotool = [this](std::vector<std::string> args) {
+        args.insert(args.begin(), "/usr/bin/xdotool");
+        return WaitExit(Spawn(args, {"DISPLAY=" + display}), 20s);
+    };
+    // What the program announced; waits until the text shows up or ten seconds have passed.
+    auto announced = [&log](const std::string& text) {
+        std::string all;
+        for (const auto until = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < until;
+             std::this_thread::sleep_for(50ms)) {
+            std::ifstream in(log);
+            all.assign(std::istreambuf_iterator<char>(in), {});
+            if (all.find(text) != std::string::npos) break;
+        }
+        return all;
+    };
+    // A click on the open sea gives the window the keyboard, as a user would; the pointer then
+    // rests beside the window, where it cannot lead the keys back to it.
+    ASSERT_EQ(xdotool({"mousemove", "30", "200", "click", "1"}), 0);
+    ASSERT_EQ(xdotool({"mousemove", "700", "550"}), 0);
+    ASSERT_EQ(xdotool({"key", "ctrl+f"}), 0);
+    ASSERT_EQ(xdotool({"search", "--sync", "--onlyvisible", "--name", "^Find city$"}), 0);
+    std::this_thread::sleep_for(1s);  // its edit takes the keyboard once the window is shown
+    ASSERT_EQ(xdotool({"type", "--delay", "30", "Paris"}), 0);
+    ASSERT_EQ(xdotool({"key", "Return"}), 0);
+    ASSERT_NE(announced("Paris time").find("Paris time"), std::string::npos);
+    ASSERT_EQ(xdotool({"type", "--delay", "30", "Tokyo"}), 0);
+    ASSERT_EQ(xdotool({"key", "Return"}), 0);
+    EXPECT_NE(announced("Tokyo time").find("Tokyo time"), std::string::npos) << "typing did not reach the map";
 }
 
 }  // namespace
