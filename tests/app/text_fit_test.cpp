@@ -21,8 +21,6 @@
 #include <memory>
 #include <sstream>
 
-#include "map/map_logic.h"
-#include "map/map_panel.h"
 #include "app/zonaria_form.h"
 #include "settings/options.h"
 #include "sync/time_sync_form.h"
@@ -148,23 +146,6 @@ TEST_F(TextFitTest, EveryDialogsTextsFitTheirControls) {
             for (int i = 0; i < pages->count(); ++i) pages->setCurrentIndex(i);
         EXPECT_EQ(Clipped(w), "") << name;
         w.hide();
-    }
-}
-
-TEST_F(TextFitTest, ThePromptFitsBesideAnyVelkaroFont) {
-    TZonariaForm f(std::string(VELKARO_BIN_DIR) + "/");
-    f.show();
-    for (uint32_t size : {6u, 8u, 10u, 12u, 14u}) {
-        ZonariaOptions().MVTFontSize = size;
-        f.LayoutStatusStrip();
-        const TStripLayout strip = LayoutStrip(f.MapImage->width(), f.MapImage->height(), f.VelkaroTextWidth());
-        const QRect city(QPoint(strip.City.Left, strip.City.Top), QPoint(strip.City.Right - 1, strip.City.Bottom - 1));
-        QFont font = f.MapImage->font();
-        font.setPixelSize(FontPixelHeight(8, f.MapImage->logicalDpiY()));
-        const QRect needed = QFontMetrics(font).boundingRect(city, kStripTextFlags, QString::fromLatin1(kPromptText));
-        EXPECT_TRUE(city.contains(needed)) << "Velkaro font " << size << ": the prompt needs " << needed.width()
-                                           << " x " << needed.height() << ", has " << city.width() << " x "
-                                           << city.height();
     }
 }
 

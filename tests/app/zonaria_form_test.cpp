@@ -1,25 +1,34 @@
 // The main window on the offscreen platform, with the program's data files and a temporary
-// settings folder: map, strip, notification area, placement, and the dialogs it opens.
+// settings folder: map, strip, notification area, placement, the dialogs it opens, and its
+// keyboard and screen-reader path (focus, arrows, type-ahead, Enter, Escape, "Find city", the
+// accessible tree of every window).
 #include "app/zonaria_form.h"
 
 #include <gtest/gtest.h>
 
-#include <QKeySequence>
-#include <QSet>
 #include <QAccessible>
 #include <QAction>
 #include <QComboBox>
-#include <QDialog>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
+#include <QSet>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 #include "app/map_accessible.h"
+#include "app/map_focus.h"
+#include "map/find_city_popup.h"
 #include "map/hint_window.h"
 #include "map/map_logic.h"
 #include "map/map_panel.h"
@@ -28,10 +37,15 @@
 #include "settings/ini_store.h"
 #include "settings/options.h"
 #include "shell/tray_icon.h"
+#include "sync/time_sync_form.h"
 #include "tests/app/test_app.h"
 #include "tests/settings/temp_config.h"
 #include "timemodel/time_format.h"
+#include "tools/about_form.h"
+#include "tools/time_calc_form.h"
 #include "tools/time_conf.h"
+#include "tools/time_conf_form.h"
+#include "tools/time_conv_form.h"
 #include "widgets/color.h"
 
 namespace velkaro {
@@ -153,7 +167,8 @@ TEST_F(ZonariaFormTest, StartsWithTheListsTheLayoutAndThePrompt) {
 }
 
 // On a high-density screen the map is the picture drawn at twice the size, in the same logical
-// 530 x 248; at a ratio of 1 the plain picture, pixel for pixel.
+// 530 x 248; at a ratio of 1 the plain picture, pixel for pixel. Both have every city's red dot
+// under its pick point, since dots and pick points come from one projection.
 TEST_F(ZonariaFormTest, TheMapPictureFollowsTheDevicePixelRatio) {
     TZonariaForm& f = StartShown();
     for (const qreal ratio : {1.0, 2.0}) {
@@ -161,6 +176,11 @@ TEST_F(ZonariaFormTest, TheMapPictureFollowsTheDevicePixelRatio) {
         const QString file = ratio > 1 ? QStringLiteral(":/map@2x.bmp") : QStringLiteral(":/map.bmp");
         const QImage picture = QImage(file).convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(picture.size(), QSize(kMapWidth, kMapHeight) * ratio);
+        for (const auto& c : CityList) {
+            const QColor dot = ratio > 1 ? picture.pixelColor(2 * (c->X + 2) + 1, 2 * (c->Y + 1) + 1)
+                                         : picture.pixelColor(c->X + 2, c->Y);
+            EXPECT_TRUE(dot.red() > 200 && dot.green() < 80 && dot.blue() < 80) << c->Name << " has no red dot";
+        }
         f.BackBuffer = QImage(f.MapImage->size() * ratio, QImage::Format_RGB32);
         f.BackBuffer.setDevicePixelRatio(ratio);
         f.MapImage->repaint();
@@ -367,10 +387,11 @@ TEST_F(ZonariaFormTest, TheStripKeepsTheWholeTimeAtEveryOfferedFontSize) {
     const TCity* longest = CityList.front().get();
     for (const auto& c : CityList)
         if (c->Name.size() > longest->Name.size()) longest = c.get();
-    f.SelectedCity = longest;
     const TDateTime at = EncodeDateTime(2026, 9, 30, 10, 0, 0);
+    for (const TCity* city : {longest, static_cast<const TCity*>(nullptr)})  // and the prompt
     for (const uint32_t velkaro : {8u, 14u})
         for (const std::string& size : FontSizeItems()) {
+            f.SelectedCity = city;
             ZonariaOptions().MVTFontSize = velkaro;
             ZonariaOptions().StatusFontSize = uint32_t(std::stoi(size));
             ZonariaOptions().StatusFontStyle = fsBold;
@@ -679,6 +700,281 @@ TEST_F(ZonariaFormTest, ScrubbingMovesTheDisplaysButNotTheTrayTooltip) {
     EXPECT_NE(f.BackBuffer.pixelColor(2, 2), kPreviewColor);
     QTest::keyClick(f.MapImage, Qt::Key_Escape);
     EXPECT_EQ(f.SelectedCity, nullptr);
+}
+
+int IndexOfCity(const char* name) {
+    for (int i = 0; i < int(CityList.size()); ++i)
+        if (CityList[i]->Name == name) return i;
+    return -1;
+}
+
+// The window shown and active, with the screen reader's announcements recorded.
+class MapKeyboardForm : public ZonariaFormTest {
+protected:
+    void SetUp() override {
+        ZonariaFormTest::SetUp();
+        StartShown().activateWindow();
+        map = form->MapImage;
+        SetAnnouncementObserver([this](QAccessible::Event e, QAccessibleInterface* i) { events.emplace_back(e, i); });
+    }
+    void TearDown() override {
+        SetAnnouncementObserver(nullptr);
+        ZonariaFormTest::TearDown();
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(map, key, mods); }
+    void Type(const char* text) {
+        for (const char* p = text; *p; ++p) QTest::keyClick(map, *p);
+    }
+    int Focused() const { return form->MapFocus->FocusIndex(); }
+    int Count(QAccessible::Event type) const {
+        return int(std::count_if(events.begin(), events.end(), [&](const auto& e) { return e.first == type; }));
+    }
+    QString CityBoxText() const { return CityBoxAccessible(form.get())->text(QAccessible::Name); }
+
+    TMapPanel* map = nullptr;
+    std::vector<std::pair<QAccessible::Event, QAccessibleInterface*>> events;
+};
+
+TEST_F(MapKeyboardForm, TabReachesTheMapWhichShowsTheRingAndTheHintOfTheFirstCity) {
+    map->clearFocus();
+    map->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(map->hasFocus());
+    ASSERT_EQ(Focused(), 0);
+    EXPECT_EQ(form->HoverCity, CityList[0].get());
+    EXPECT_TRUE(form->HintWindow->isVisible());
+    EXPECT_TRUE(form->HintWindow->Text().startsWith(QString::fromLatin1(CityList[0]->Name) + ": "));
+
+    // The ring is drawn over the picture on the panel, never into the off-screen image.
+    const TCity& c = *CityList[0];
+    const QImage shown = map->grab().toImage();
+    const QPoint onRing(c.X + 2 + 6, c.Y);
+    EXPECT_NE(shown.pixelColor(onRing), form->BackBuffer.pixelColor(onRing));
+    map->clearFocus();
+    EXPECT_FALSE(form->HintWindow->isVisible());
+    EXPECT_EQ(map->grab().toImage().pixelColor(onRing), form->BackBuffer.pixelColor(onRing));
+}
+
+TEST_F(MapKeyboardForm, TabStartsAtTheSelectedCity) {
+    const int paris = IndexOfCity("Paris");
+    form->SelectedCity = CityList[paris].get();
+    map->clearFocus();
+    map->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(Focused(), paris);
+}
+
+TEST_F(MapKeyboardForm, ArrowsHomeAndEndMoveTheFocusAndItsHint) {
+    map->setFocus(Qt::TabFocusReason);
+    const int start = IndexOfCity("Paris");
+    ASSERT_GE(start, 0);
+    form->MapFocus->SetFocusIndex(start);
+    // Which city an arrow reaches is the unit test's business; here the focus and its hint move.
+    Key(Qt::Key_Right);
+    EXPECT_NE(Focused(), start);
+    EXPECT_EQ(form->HoverCity, CityList[Focused()].get());
+    Key(Qt::Key_End);
+    EXPECT_EQ(Focused(), int(CityList.size()) - 1);
+    Key(Qt::Key_Home);
+    EXPECT_EQ(Focused(), 0);
+    EXPECT_EQ(form->SelectedCity, nullptr) << "moving never selects";
+    EXPECT_GE(Count(QAccessible::Focus), 3);
+}
+
+TEST_F(MapKeyboardForm, TypingEnterAndEscapeSelectAndClearAnnouncingOnlyTheChange) {
+    ASSERT_TRUE(map->hasFocus()) << "the map is the window's only focus stop";
+    Type("sao");
+    ASSERT_EQ(Focused(), IndexOfCity("Sao Paulo"));
+    events.clear();
+    Key(Qt::Key_Return);
+    ASSERT_EQ(form->SelectedCity, CityList[IndexOfCity("Sao Paulo")].get());
+    EXPECT_TRUE(CityBoxText().startsWith("Sao Paulo time: "));
+    EXPECT_EQ(Count(QAccessible::NameChanged), 1);
+    EXPECT_EQ(Count(QAccessible::Selection), 1);
+
+    // The clock ticks without a word to the screen reader.
+    events.clear();
+    form->TimerTimer();
+    form->TimerTimer();
+    EXPECT_TRUE(events.empty());
+
+    QTest::qWait(int(kTypeAheadMs) + 50);
+    Type("san ");  // the blank belongs to "San Jose" while typing
+    EXPECT_EQ(QString::fromLatin1(form->MapFocus->FocusCity()->Name), "San Jose");
+    EXPECT_EQ(form->SelectedCity, CityList[IndexOfCity("Sao Paulo")].get());
+    QTest::qWait(int(kTypeAheadMs) + 50);
+    Key(Qt::Key_Space);  // after a pause it selects
+    EXPECT_EQ(QString::fromLatin1(form->SelectedCity->Name), "San Jose");
+
+    events.clear();
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(form->SelectedCity, nullptr);
+    EXPECT_EQ(CityBoxText(), kPromptText);
+    EXPECT_EQ(Count(QAccessible::NameChanged), 1);
+}
+
+TEST_F(MapKeyboardForm, ThePointerTakesOverTheHint) {
+    map->setFocus(Qt::TabFocusReason);
+    Key(Qt::Key_End);
+    ASSERT_TRUE(form->HintWindow->isVisible());
+    // The pointer moves onto another city: its hint, as before.
+    const TCity& other = *CityList[0];
+    QTest::mouseMove(map, QPoint(other.X + 2, other.Y));
+    EXPECT_EQ(form->HoverCity, &other);
+    // Leaving the map's focus now leaves the pointer's hint alone.
+    map->clearFocus();
+    EXPECT_TRUE(form->HintWindow->isVisible());
+    EXPECT_EQ(form->HoverCity, &other);
+}
+
+TEST_F(MapKeyboardForm, FindCityMatchesPartsOfNamesAndSelectsAsAClickWould) {
+    QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier);
+    TFindCityPopup* popup = form->MapFocus->FindCityPopup();
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(popup->isVisible());
+    QTest::keyClicks(popup->CityEdit, "PAUL");
+    // The map's city comes first, whatever the towns of the index add below it.
+    ASSERT_GE(popup->ResultList->count(), 1);
+    EXPECT_TRUE(popup->ResultList->item(0)->text().startsWith("Sao Paulo"));
+    QTest::keyClick(popup->CityEdit, Qt::Key_Return);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(form->SelectedCity, CityList[IndexOfCity("Sao Paulo")].get());
+    EXPECT_EQ(Focused(), IndexOfCity("Sao Paulo"));
+
+    // Typed with an accent and no completion list: the edit's own Return finds it.
+    form->MapFocus->FindCity();
+    popup->CityEdit->setText(QStringLiteral("BOGOT\u00C1"));
+    EXPECT_TRUE(popup->ChooseTyped());
+    EXPECT_EQ(QString::fromLatin1(form->SelectedCity->Name), "Bogota");
+    form->MapFocus->FindCity();
+    popup->CityEdit->setText(QStringLiteral("Atlantis"));
+    EXPECT_FALSE(popup->ChooseTyped());
+    EXPECT_TRUE(popup->isVisible()) << "nothing found: the window stays with the text";
+    EXPECT_EQ(QString::fromLatin1(form->SelectedCity->Name), "Bogota");
+    popup->reject();
+
+    // The notification-area menu has the same command.
+    form->miFindCity->trigger();
+    EXPECT_TRUE(popup->isVisible());
+}
+
+// A town of the index becomes one of the user's places: a city record after the shipped ones,
+// with its own dot, its label in the tray menu, and still there after a restart.
+TEST_F(MapKeyboardForm, FindCityAddsATownThatSurvivesARestart) {
+    const size_t shipped = form->ShippedCities;
+    ASSERT_EQ(CityList.size(), shipped);
+    form->MapFocus->FindCity();
+    TFindCityPopup* popup = form->MapFocus->FindCityPopup();
+    QTest::keyClicks(popup->CityEdit, "koln");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->PlaceIndex() != nullptr; }, 20000));
+    ASSERT_GE(popup->ResultList->count(), 1);
+    EXPECT_EQ(popup->ResultList->item(0)->text(), QStringLiteral("K\u00F6ln, North Rhine-Westphalia, Germany"));
+    ASSERT_TRUE(popup->AddButton->isEnabled());
+    popup->AddButton->click();
+    ASSERT_EQ(CityList.size(), shipped + 1);
+    EXPECT_EQ(form->SelectedCity, CityList[shipped].get());
+    EXPECT_EQ(Focused(), int(shipped));
+    EXPECT_TRUE(CityBoxText().startsWith("K\u00F6ln time: "));
+    // The dot of its own: gold where the picture has none.
+    const TCity& koln = *CityList[shipped];
+    const QImage shot = form->MapImage->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(koln.X + 2, koln.Y), QColor(255, 204, 0));
+    // A screen reader finds it among the cities, by its own name.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(map);
+    ASSERT_EQ(list->childCount(), int(shipped + 1));
+    EXPECT_EQ(list->child(int(shipped))->text(QAccessible::Name), QStringLiteral("K\u00F6ln"));
+    EXPECT_TRUE(list->child(int(shipped))->text(QAccessible::Description).endsWith(", my place"));
+    // Pointing at it shows its hint, like a city.
+    QTest::mouseMove(map, QPoint(koln.X + 2, koln.Y));
+    EXPECT_EQ(form->HoverCity, &koln);
+    // The notification-area menu lists it with its time.
+    emit form->miMyPlaces->aboutToShow();
+    ASSERT_EQ(form->miMyPlaces->actions().size(), 1);
+    EXPECT_TRUE(form->miMyPlaces->actions()[0]->text().startsWith(QStringLiteral("K\u00F6ln\t")));
+
+    // Renamed in Configure's page, then the program starts again.
+    TMyPlaces renamed = form->MyPlaces;
+    renamed.Rename(0, "Home");
+    form->SetMyPlaces(renamed);
+    form.reset();
+    form = std::make_unique<TZonariaForm>(kDataDir);
+    ASSERT_EQ(CityList.size(), shipped + 1);
+    EXPECT_EQ(CityList[shipped]->Name, "Home");
+    EXPECT_EQ(form->MyPlaces.Items()[0].Name, "K\xC3\xB6ln");
+    EXPECT_TRUE(boxes.Messages.empty());
+}
+
+TEST_F(MapKeyboardForm, TheMapIsANamedListOfTheCities) {
+    QAccessibleInterface* m = QAccessible::queryAccessibleInterface(map);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->role(), QAccessible::List);
+    EXPECT_EQ(m->text(QAccessible::Name), "World map");
+    EXPECT_TRUE(m->state().focusable);
+    ASSERT_EQ(m->childCount(), int(CityList.size()));
+    const int paris = IndexOfCity("Paris");
+    QAccessibleInterface* c = m->child(paris);
+    EXPECT_EQ(m->indexOfChild(c), paris);
+    EXPECT_EQ(c->parent(), m);
+    EXPECT_EQ(c->role(), QAccessible::ListItem);
+    EXPECT_EQ(c->text(QAccessible::Name), "Paris");
+    const std::string time = CityTimeText(*CityList[paris], ZonariaOptions().HintTimeFormat, UtcNow());
+    EXPECT_EQ(c->text(QAccessible::Description).left(8), QString::fromLatin1(time).left(8));
+    EXPECT_EQ(m->childAt(c->rect().center().x(), c->rect().center().y()), c);
+
+    // Its press action selects, as Enter does.
+    c->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(form->SelectedCity, CityList[paris].get());
+    EXPECT_TRUE(c->state().selected);
+    EXPECT_TRUE(CityBoxText().startsWith("Paris time: "));
+    EXPECT_TRUE(VelkaroBoxAccessible(form.get())->text(QAccessible::Name).startsWith("Velkaro: @"));
+}
+
+// Roles a person acts on; each needs a name a screen reader can say.
+bool Interactive(QAccessible::Role r) {
+    static const std::set<QAccessible::Role> roles = {
+        QAccessible::PushButton, QAccessible::CheckBox,  QAccessible::RadioButton, QAccessible::ComboBox,
+        QAccessible::EditableText, QAccessible::SpinBox, QAccessible::Slider,    QAccessible::List,
+        QAccessible::ListItem,   QAccessible::PageTab,   QAccessible::Link,        QAccessible::ButtonMenu};
+    return roles.count(r) > 0;
+}
+
+void Walk(QAccessibleInterface* iface, const QString& path, QStringList& unnamed, int& seen) {
+    ++seen;
+    const QString name = iface->text(QAccessible::Name);
+    const QString here = path + "/" + (iface->object() ? iface->object()->objectName() : name);
+    if (Interactive(iface->role()) && !iface->state().invisible && name.trimmed().isEmpty())
+        unnamed << here + " (role " + QString::number(int(iface->role()), 16) + ")";
+    // A combo's drop-down list items are its entries, named by their text already.
+    if (iface->role() == QAccessible::ComboBox) return;
+    for (int i = 0; i < iface->childCount(); ++i)
+        if (QAccessibleInterface* c = iface->child(i)) Walk(c, here, unnamed, seen);
+}
+
+TEST_F(MapKeyboardForm, EveryWindowNamesEveryInteractiveObject) {
+    form->MapFocus->FindCity();
+    TTimeConvForm conv;
+    TTimeCalcForm calc;
+    TTimeConfForm conf;
+    TAboutForm about;
+    TTimeSyncForm sync;
+    QWidget* windows[] = {form->MapFocus->FindCityPopup(), form.get(), &conv, &calc, &conf, &about, &sync};
+    for (QWidget* w : windows) {
+        w->show();
+        QStringList unnamed;
+        int seen = 0;
+        Walk(QAccessible::queryAccessibleInterface(w), w->metaObject()->className(), unnamed, seen);
+        EXPECT_GE(seen, 3) << w->metaObject()->className();
+        EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join("\n").toStdString();
+
+        // Each label's mnemonic takes the keyboard to the control it names.
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        for (QLabel* label : w->findChildren<QLabel*>()) {
+            const qsizetype amp = label->text().indexOf('&');
+            if (label->window() != w || !label->buddy() || !label->isVisible() || amp < 0) continue;
+            QTest::keyClick(w, label->text().at(amp + 1).toLower().toLatin1(), Qt::AltModifier);
+            EXPECT_TRUE(label->buddy()->hasFocus()) << label->text().toStdString();
+        }
+        if (w != form.get()) w->hide();
+    }
 }
 
 }  // namespace

@@ -171,26 +171,17 @@ TEST_F(TimeCli, NowListsVelkaroThenEveryCity) {
     EXPECT_EQ(names, (std::vector<std::string>{"Velkaro", "London", "New York", "Delhi", "Paris", "Z\xC3\xBCrich"}));
 }
 
-// Sunrise and sunset of the program's own cities, placed at their map points (within half a
-// pixel of the real place), against almanac times; polar day and night on a city of our own.
+// The times are the almanac table's business; here the date they are for and how they read.
 TEST_F(TimeCli, SunOfACityOnItsDate) {
-    struct Case { std::string city, at, date; int rise, set; } cases[] = {
-        {"London", "2026-06-21T12:00:00Z", "2026-06-21", 4 * 60 + 43, 21 * 60 + 21},
-        {"Sydney", "2026-06-21T12:00:00Z", "2026-06-21", 7 * 60 + 0, 16 * 60 + 54},
-        {"Reykjavik", "2026-12-21T12:00:00Z", "2026-12-21", 11 * 60 + 22, 15 * 60 + 29},
-        // Late on the 21st in Anchorage is already the 22nd in UTC: the city's own date counts.
-        {"Anchorage", "2026-06-22T06:00:00Z", "2026-06-21", 4 * 60 + 20, 23 * 60 + 42},
-    };
-    for (const auto& c : cases) {
+    {  // Late on the 21st in Anchorage is already the 22nd in UTC: the city's own date counts.
         std::ostringstream out, err;
-        ASSERT_EQ(RunTimeCli({"sun", c.city, "--at", c.at, "--data", VELKARO_BIN_DIR}, out, err), 0) << err.str();
+        ASSERT_EQ(RunTimeCli({"sun", "Anchorage", "--at", "2026-06-22T06:00:00Z", "--data", VELKARO_BIN_DIR}, out, err), 0)
+            << err.str();
         int rh = 0, rm = 0, sh = 0, sm = 0, lh = 0, lm = 0;
-        const std::string prefix = c.city + " " + c.date + ": ";
-        ASSERT_EQ(out.str().rfind(prefix, 0), 0u) << out.str();
-        ASSERT_EQ(std::sscanf(out.str().c_str() + prefix.size(), "sunrise %d:%d, sunset %d:%d, day length %d:%d", &rh,
-                              &rm, &sh, &sm, &lh, &lm), 6) << out.str();
-        EXPECT_NEAR(rh * 60 + rm, c.rise, 5) << out.str();
-        EXPECT_NEAR(sh * 60 + sm, c.set, 5) << out.str();
+        ASSERT_EQ(std::sscanf(out.str().c_str(), "Anchorage 2026-06-21: sunrise %d:%d, sunset %d:%d, day length %d:%d",
+                              &rh, &rm, &sh, &sm, &lh, &lm), 6) << out.str();
+        EXPECT_NEAR(rh * 60 + rm, 4 * 60 + 20, 3) << out.str();
+        EXPECT_NEAR(sh * 60 + sm, 23 * 60 + 42, 3) << out.str();
         EXPECT_NEAR(lh * 60 + lm, (sh * 60 + sm) - (rh * 60 + rm), 1) << out.str();
     }
     {  // Reykjavik's midsummer sunset comes after midnight: it carries its date (00:04 published).
@@ -209,9 +200,6 @@ TEST_F(TimeCli, SunOfACityOnItsDate) {
         EXPECT_EQ(out.str(), std::string("Longyearbyen ") + std::string(at).substr(0, 10) + ": " + text + "\n");
         ClearLists();
     }
-    std::ostringstream out, err;
-    EXPECT_EQ(RunTimeCli({"sun", "Atlantis", "--data", VELKARO_BIN_DIR}, out, err), 2);
-    EXPECT_EQ(out.str(), "");
 }
 
 // The real program, as a script would run it.

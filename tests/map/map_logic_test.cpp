@@ -1,9 +1,10 @@
-// City picking, strip geometry and the texts of the strip, hint and icon.
+// City picking, strip geometry, and the keyboard's way round the map.
 #include "map/map_logic.h"
 
 #include <gtest/gtest.h>
 
-#include "timemodel/time_format.h"
+#include "map/map_keyboard.h"
+
 
 namespace velkaro {
 namespace {
@@ -73,25 +74,60 @@ TEST(StripGeometry, AreasSplitThePanelWidth) {
     EXPECT_EQ(wide.City.Right, 372);
 }
 
-class StripTexts : public ::testing::Test {
-protected:
-    void SetUp() override { LoadLists(std::string(VELKARO_BIN_DIR) + "/"); }
-    void TearDown() override { ClearLists(); }
-};
+TEST(MapKeyboard, ArrowsGoToTheNearestCityInTheirCone) {
+    // Origin at (100, 100); "Edge" lies exactly 45 degrees off the right arrow, "Outside"
+    // just beyond it, "Far" straight right but farther than "Edge".
+    const TCityList cities = Cities({"Origin,0,100,100", "Edge,0,110,90", "Outside,0,109,80", "Far,0,130,100",
+                                     "Below,0,100,140", "Twin,0,100,140"});
+    struct Case {
+        int from;
+        TMapDirection d;
+        int expected;
+    } cases[] = {
+        {0, TMapDirection::mdRight, 1},  // the edge of the cone counts and is nearest
+        {0, TMapDirection::mdUp, 1},     // the same city is also 45 degrees off "up"
+        {0, TMapDirection::mdLeft, -1},  // nothing to the left: stay
+        {0, TMapDirection::mdDown, 4},   // two cities on one spot: the earlier one
+        {2, TMapDirection::mdDown, 1},
+        {4, TMapDirection::mdDown, -1},  // the twin on the same spot has no direction
+        {3, TMapDirection::mdLeft, 1},
+        {-1, TMapDirection::mdLeft, -1},
+        {6, TMapDirection::mdLeft, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NearestCityInDirection(cities, c.from, c.d), c.expected) << "from " << c.from << " dir " << int(c.d);
+}
 
-TEST_F(StripTexts, CityPromptHintAndIcon) {
-    const TDateTime utc = EncodeDateTime(2026, 1, 2, 3, 4, 5);
-    ASSERT_FALSE(CityList.empty());
-    const TCity& city = *CityList.front();
-
-    EXPECT_EQ(CityStripText(nullptr, "DD xx", utc), "Click on the city to display its time here");
-    EXPECT_EQ(CityStripText(&city, "DD xx", utc), city.Name + " time:\r\n" + CityTimeText(city, "DD xx", utc));
-    EXPECT_EQ(CityHintText(city, "D x", utc), city.Name + ": " + CityTimeText(city, "D x", utc));
-    EXPECT_EQ(VelkaroStripText(0, utc), "Velkaro:\r\n" + VelkaroTimeText(VelkaroZone(), 0, utc));
-
-    const TDateTime local = EncodeDateTime(2026, 1, 2, 4, 4, 5);
-    const std::string tip = TrayHintText(2, utc, "DD xx", local);
-    EXPECT_EQ(tip, VelkaroTimeText(VelkaroZone(), 2, utc) + "    " + FormatTimePattern("DD xx", local));
+TEST(MapKeyboard, TypeAheadFindsPrefixesWithinASecondAndCyclesOnARepeatedLetter) {
+    const TCityList cities = Cities({"Shanghai,0,0,0", "Sao Paulo,0,0,0", "Seoul,0,0,0", "Santiago,0,0,0",
+                                     "Tokyo,0,0,0", "San Jose,0,0,0", "Z\xFCrich,0,0,0"});
+    struct Step {
+        char ch;
+        int64_t at;
+        int expected;
+    };
+    struct Case {
+        const char* what;
+        int start;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"prefix grows", -1, {{'s', 0, 0}, {'a', 300, 1}, {'n', 600, 3}, {' ', 900, 5}}},
+        {"case ignored", -1, {{'S', 0, 0}, {'E', 100, 2}}},
+        {"accents ignored", -1, {{'z', 0, 6}, {'u', 100, 6}, {'r', 200, 6}}},
+        {"a pause starts over", -1, {{'s', 0, 0}, {'a', 1500, -1}}},
+        {"repeated letter steps on and wraps", 3, {{'s', 0, 5}, {'s', 100, 0}, {'s', 200, 1}}},
+        {"no match", 0, {{'x', 0, -1}}},
+        {"a longer prefix keeps the current city", 1, {{'s', 0, 2}, {'a', 10, 3}}},
+    };
+    for (const Case& c : cases) {
+        TTypeAhead t;
+        int current = c.start;
+        for (const Step& s : c.steps) {
+            const int got = t.Type(cities, current, s.ch, s.at);
+            EXPECT_EQ(got, s.expected) << c.what << " at '" << s.ch << "'";
+            if (got >= 0) current = got;
+        }
+    }
 }
 
 }  // namespace

@@ -9,13 +9,6 @@ namespace {
 TDateTime At(int y, int mo, int d, int h, int mi, int s = 0) { return EncodeDateTime(y, mo, d, h, mi, s); }
 int64_t Ms(TDateTime t) { return DateTimeToMs(t); }
 
-TEST(ShownTime, LiveShowsTheClock) {
-    TShownTime shown;
-    EXPECT_TRUE(shown.IsLive());
-    EXPECT_EQ(shown.Shown(At(2026, 12, 8, 10, 7, 30)), At(2026, 12, 8, 10, 7, 30));
-    EXPECT_EQ(shown.SliderValue(), 0);
-}
-
 // The first step away from the clock lands on the neighbouring boundary; the seconds stop.
 TEST(ShownTime, StepsLandOnTheirBoundaries) {
     const TDateTime now = At(2026, 12, 8, 10, 7, 30);

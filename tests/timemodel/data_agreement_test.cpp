@@ -7,12 +7,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <future>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -171,63 +169,6 @@ TEST_F(DataAgreementTest, EveryCityIsReachableOnTheMap) {
         }
     }
     EXPECT_TRUE(conflicts.empty()) << "Cities shadowed by an earlier one:\n" << conflicts;
-}
-
-// An uncompressed 8-bit BMP: size, and the colour of a pixel through the palette.
-struct Bitmap8 {
-    std::string Bytes;
-    int32_t Width = 0, Height = 0;
-    uint16_t Bits = 0;
-
-    explicit Bitmap8(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        Bytes.assign(std::istreambuf_iterator<char>(in), {});
-        if (Bytes.size() < 54 || Bytes.compare(0, 2, "BM") != 0) return;
-        Width = Read<int32_t>(18);
-        Height = Read<int32_t>(22);
-        Bits = Read<uint16_t>(28);
-    }
-    template <typename T>
-    T Read(size_t at) const {
-        T v{};
-        std::memcpy(&v, Bytes.data() + at, sizeof v);
-        return v;
-    }
-    // 0x00RRGGBB of pixel (x, y), y counted from the top; 0 outside the picture.
-    uint32_t Rgb(int x, int y) const {
-        if (x < 0 || y < 0 || x >= Width || y >= Height) return 0;
-        const size_t row = (static_cast<size_t>(Width) + 3) & ~size_t{3};
-        const size_t at = Read<uint32_t>(10) + static_cast<size_t>(Height - 1 - y) * row + static_cast<size_t>(x);
-        if (at >= Bytes.size()) return 0;
-        const auto index = static_cast<uint8_t>(Bytes[at]);
-        const size_t entry = 14 + Read<uint32_t>(14) + index * 4u;
-        if (entry + 3 > Bytes.size()) return 0;
-        return static_cast<uint8_t>(Bytes[entry + 2]) << 16 | static_cast<uint8_t>(Bytes[entry + 1]) << 8 |
-               static_cast<uint8_t>(Bytes[entry]);
-    }
-};
-
-// The map's red dots and the cities' pick points come from one projection; this keeps them so.
-TEST_F(DataAgreementTest, EveryCityHasItsRedDotUnderItsPickPoint) {
-    const Bitmap8 map(kResources + "map.bmp");
-    ASSERT_EQ(map.Width, 530);
-    ASSERT_EQ(map.Height, 248);
-    ASSERT_EQ(map.Bits, 8);
-    for (const auto& city : CityList) {
-        const uint32_t rgb = map.Rgb(city->X + 2, city->Y);
-        const bool red = (rgb >> 16) > 200 && ((rgb >> 8) & 0xFF) < 80 && (rgb & 0xFF) < 80;
-        EXPECT_TRUE(red) << city->Name << ": no red dot at (" << city->X + 2 << ", " << city->Y << ")";
-    }
-    // The high-density picture: the same dots at twice the size, round the same logical points.
-    const Bitmap8 dense(kResources + "map@2x.bmp");
-    ASSERT_EQ(dense.Width, 1060);
-    ASSERT_EQ(dense.Height, 496);
-    for (const auto& city : CityList) {
-        const int x = 2 * (city->X + 2) + 1, y = 2 * (city->Y + 1) + 1;
-        const uint32_t rgb = dense.Rgb(x, y);
-        const bool red = (rgb >> 16) > 200 && ((rgb >> 8) & 0xFF) < 80 && (rgb & 0xFF) < 80;
-        EXPECT_TRUE(red) << city->Name << ": no red dot at (" << x << ", " << y << ") of the 2x map";
-    }
 }
 
 }  // namespace

@@ -57,14 +57,5 @@ TEST(FormatTimePattern, HoursAndDaysAroundTheClock) {
         EXPECT_EQ(FormatTimePattern(c.pattern, EncodeDateTime(c.y, c.mo, c.d, c.h, c.mi)), c.text) << c.pattern;
 }
 
-TEST(CityTimeText, UsesTheCitysZone) {
-    ClearLists();
-    ZoneList.push_back(std::make_unique<TZone>("UTC,0,0"));
-    ZoneList.push_back(std::make_unique<TZone>("Kolkata,330,330"));
-    const TCity delhi("Delhi,1,0,0");
-    EXPECT_EQ(CityTimeText(delhi, "HH:MM", EncodeDateTime(2026, 12, 5, 20, 0)), "01:30");
-    ClearLists();
-}
-
 }  // namespace
 }  // namespace velkaro

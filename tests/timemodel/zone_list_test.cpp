@@ -193,13 +193,6 @@ TEST(ZoneHistory, DamagedHistoriesAreDroppedNamingTheField) {
     }
 }
 
-TEST(VelkaroZoneTest, SixteenHundredOfThePreviousDay) {
-    const TDateTime local = UtcToZoneLocal(VelkaroZone(), EncodeDateTime(2007, 1, 1));
-    EXPECT_EQ(local, EncodeDateTime(2006, 12, 31, 16));
-    EXPECT_EQ(ZoneLocalToUtc(VelkaroZone(), local), EncodeDateTime(2007, 1, 1));
-    EXPECT_EQ(VelkaroZone().Name, "Velkaro");
-}
-
 class Loader : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -278,13 +271,6 @@ TEST_F(Loader, FindsTheFirstPlaceHoldingBothFilesOrNamesEveryPlaceLooked) {
             EXPECT_EQ(e.what(), expected);
         }
     }
-}
-
-TEST(DataDirectoriesTest, BesideTheProgramThenItsShareFolder) {
-    const std::vector<std::string> dirs = DataDirectories();
-    ASSERT_EQ(dirs.size(), 2u);
-    EXPECT_EQ(dirs[0], ProgramDirectory());
-    EXPECT_EQ(dirs[1], (fs::path(ProgramDirectory()).parent_path().parent_path() / "share" / "velkaro" / "").string());
 }
 
 TEST_F(Loader, SkipsCommentsAndBlankLinesAndReadsALastLineWithoutEnd) {
