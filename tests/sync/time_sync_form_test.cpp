@@ -35,47 +35,28 @@ class TimeSyncFormTest : public ::testing::Test {
 protected:
     void SetUp() override { qputenv("XDG_CONFIG_HOME", fConfig.path().toLocal8Bit()); }
 
-    // Answers the next message box, whenever it comes; its caption, text and icon land in Answer.
+    // Answers the next message box, whenever it comes; its caption, text and icon (error or
+    // other) land in Answer, and a note if its default button is not No where it has one.
     void AnswerNextBox() {
-        auto answer = std::make_shared<std::string>();
+        Answer = std::make_shared<std::string>();
         auto* poll = new QTimer(qApp);
-        poll->setInterval(10);
-        QObject::connect(poll, &QTimer::timeout, [answer, poll] {
+        QObject::connect(poll, &QTimer::timeout, [answer = Answer, poll] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (box == nullptr) return;
-            *answer = box->windowTitle().toStdString() + "|" + box->text().toStdString() + "|" +
-                      (box->icon() == QMessageBox::Critical      ? "error"
-                       : box->icon() == QMessageBox::Information ? "information"
-                                                                 : "other");
-            if (box->defaultButton() != nullptr && box->button(QMessageBox::No) != nullptr &&
-                box->defaultButton() != box->button(QMessageBox::No))
-                *answer += "|default is not No";
+            const QAbstractButton* no = box->button(QMessageBox::No);
+            *answer = box->windowTitle().toStdString() + "|" + box->text().toStdString() +
+                      (box->icon() == QMessageBox::Critical ? "|error" : "|other") +
+                      (no != nullptr && box->defaultButton() != no ? "|default is not No" : "");
             box->accept();
-            poll->stop();
             poll->deleteLater();
         });
-        poll->start();
-        Answer = answer;
+        poll->start(10);
     }
 
     QTemporaryDir fConfig;
     TQtEventSource Loop;  // only to run Qt's loop while waiting
     std::shared_ptr<std::string> Answer;
 };
-
-// Which box says what is the synchronizer's tests' business; here, that a large step asks
-// first, and that the box's plain acceptance is not a Yes.
-TEST_F(TimeSyncFormTest, LargeStepAsksWithNoAsTheDefault) {
-    TFakeClock clock;
-    TTimeSyncForm form(nullptr, &clock);
-    form.Logic().LastServerUtc = UtcNow();
-    form.Logic().ClockOffset = 5000.0 / 86400;
-    AnswerNextBox();
-    form.findChild<QPushButton*>("btnLocalTime")->click();
-    EXPECT_EQ(*Answer, "Confirm|The server's time differs from this computer's by 5000 seconds. Set the clock to the "
-                       "server's time?|other");
-    EXPECT_EQ(clock.Sets, 0);
-}
 
 TEST_F(TimeSyncFormTest, GetServerTimeThroughTheWindow) {
     test::TXinetdDaytime xinetd;
@@ -127,6 +108,15 @@ TEST_F(TimeSyncFormTest, GetServerTimeThroughTheWindow) {
         ASSERT_TRUE(test::WaitFor(Loop, [&] { return button->isEnabled(); }));
         EXPECT_THAT(form.findChild<QLabel*>("lblStatus")->text().toStdString(),
                     ::testing::MatchesRegex("Your clock is 0\\.[45][0-9] s slow \\(± 0\\.[0-9]{2} s\\)"));
+
+        // Which box says what is the synchronizer's tests' business; here, that a large step
+        // asks first, and that the box's plain acceptance is not a Yes.
+        form.Logic().ClockOffset = 5000.0 / 86400;
+        AnswerNextBox();
+        form.findChild<QPushButton*>("btnLocalTime")->click();
+        EXPECT_EQ(*Answer, "Confirm|The server's time differs from this computer's by 5000 seconds. Set the clock to "
+                           "the server's time?|other");
+        EXPECT_EQ(clock.Sets, 0);
     }
     // Server and protocol are remembered.
     TTimeSyncForm again(nullptr, &clock);
