@@ -202,17 +202,19 @@ void TMapFocus::FindCity() {
         popup_->Mine = [this]() -> const std::vector<TMyPlace>& { return form_->MyPlaces.Items(); };
         popup_->Index = [this] { return form_->PlaceIndex(); };
         connect(form_, &TZonariaForm::PlaceIndexReady, popup_, &TFindCityPopup::Refresh);
-        connect(popup_, &TFindCityPopup::Chosen, this, [this](int i) {
+        // However it closes (before it reports a choice), the keyboard goes back to the map. The
+        // window is activated too: on a display without a window manager nothing else would give
+        // it the focus back, and typing would reach nothing.
+        connect(popup_, &QDialog::finished, this, [this] {
+            form_->activateWindow();
             form_->MapImage->setFocus(Qt::OtherFocusReason);
+        });
+        connect(popup_, &TFindCityPopup::Chosen, this, [this](int i) {
             SetFocusIndex(i);
             Select(i);
         });
-        connect(popup_, &TFindCityPopup::PlaceChosen, this, [this](uint32_t place) {
-            form_->MapImage->setFocus(Qt::OtherFocusReason);
-            form_->ShowFoundPlace(place);
-        });
+        connect(popup_, &TFindCityPopup::PlaceChosen, this, [this](uint32_t place) { form_->ShowFoundPlace(place); });
         connect(popup_, &TFindCityPopup::AddPlace, this, [this](uint32_t place) {
-            form_->MapImage->setFocus(Qt::OtherFocusReason);
             form_->AddPlaceFromIndex(place);
             if (const int i = IndexOf(form_->SelectedCity); i >= 0) SetFocusIndex(i);
         });

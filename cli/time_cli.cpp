@@ -324,9 +324,11 @@ void Load(const Args& a, std::ostream& err) {
         AppendMyPlaces(*UserStore(), err);
 }
 
-// Where a city really lies: its namesake in the place index near its map point (a pixel is a
-// third of a degree, minutes of sunrise at high latitudes), else the map point itself.
+// Where a city really lies: as the city list gives it; from a list without it, its namesake in
+// the place index near its map point (a pixel is a third of a degree, minutes of sunrise), else
+// the map point itself.
 TLatLon CityPlace(const TCity& city, const std::string& dir) {
+    if (city.HasPlace) return {city.Lat / 100.0, city.Lon / 100.0};
     const TLatLon map = CityLatLon(city);
     try {
         const TPlaceIndex index = TPlaceIndex::Load(dir);

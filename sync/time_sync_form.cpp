@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "settings/options.h"
+#include "widgets/result_field.h"
 #include "ui_time_sync_form.h"
 
 namespace velkaro {
@@ -101,11 +102,11 @@ bool TTimeSyncForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TTimeSyncForm::SetLocalTimeText(const std::string& text) {
-    fUi->LocalTimeEdit->setText(QString::fromLatin1(text));
+    ShowResultText(fUi->LocalTimeEdit, QString::fromLatin1(text));
 }
 
 void TTimeSyncForm::SetRemoteTimeText(const std::string& text) {
-    fUi->RemoteTimeEdit->setText(QString::fromLatin1(text));
+    ShowResultText(fUi->RemoteTimeEdit, QString::fromLatin1(text));
 }
 
 void TTimeSyncForm::SetServerTimeEnabled(bool enabled) {

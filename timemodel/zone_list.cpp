@@ -3,6 +3,7 @@
 #include "timemodel/zone_list.h"
 
 #include <climits>
+#include <cstdlib>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -113,6 +114,11 @@ TCity::TCity(const std::string& line) {
     ZoneIndex = f.Number(2, 0);
     X = f.Number(3, 0);
     Y = f.Adjusted(4, 0, 1, 1);
+    if (fields.size() >= 6) {
+        const auto lat = ParseNumber(fields[4]), lon = ParseNumber(fields[5]);
+        HasPlace = lat && lon && std::abs(*lat) <= 9000 && std::abs(*lon) <= 18000;
+        if (HasPlace) Lat = *lat, Lon = *lon;
+    }
 }
 
 TZone::TZone(const std::string& line) {

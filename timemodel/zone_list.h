@@ -19,6 +19,10 @@ public:
     int32_t ZoneIndex = 0;
     int32_t X = 0;
     int32_t Y = 0;
+    // Where the city really lies, in hundredths of a degree north and east (fields 5 and 6, which
+    // an older list lacks): the map point is a whole pixel, up to a third of a degree off.
+    bool HasPlace = false;
+    int32_t Lat = 0, Lon = 0;
 };
 
 class TZone {

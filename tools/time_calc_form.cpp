@@ -2,6 +2,7 @@
 
 #include "settings/options.h"
 #include "tools/time_calc.h"
+#include "widgets/result_field.h"
 #include "ui_time_calc_form.h"
 
 namespace velkaro {
@@ -42,7 +43,7 @@ void TTimeCalcForm::yearComboChange() {
 }
 
 void TTimeCalcForm::ComputeAnswer() {
-    ui->resultEdit->setText(QString::fromLatin1(velkaro::ComputeAnswer(
+    ShowResultText(ui->resultEdit, QString::fromLatin1(velkaro::ComputeAnswer(
         ReadQuestion(Question()), ui->cityCombo1->currentIndex(), ui->cityCombo2->currentIndex(),
         ZonariaOptions().HintTimeFormat)));
 }

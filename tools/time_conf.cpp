@@ -72,10 +72,13 @@ int PatternIndex(const std::string& pattern) {
     return -1;
 }
 
-std::vector<std::string> PatternChoices(const std::string& inForce) {
-    std::vector<std::string> choices;
-    if (PatternIndex(inForce) < 0) choices.push_back(inForce);
-    choices.insert(choices.end(), TimeFormatPatterns.begin(), TimeFormatPatterns.end());
+std::vector<std::string> PatternChoices(const std::string& inForce, TDateTime local) {
+    std::vector<std::string> choices(TimeFormatPatterns.begin(), TimeFormatPatterns.end());
+    if (PatternIndex(inForce) >= 0) return choices;
+    const std::vector<std::string> shown = PatternExamples(local);
+    const auto same = std::find(shown.begin(), shown.end(), FormatTimePattern(inForce, local));
+    if (same != shown.end()) choices[size_t(same - shown.begin())] = inForce;
+    else choices.insert(choices.begin(), inForce);
     return choices;
 }
 
@@ -86,9 +89,9 @@ int FontSizeIndex(uint32_t size) {
     return -1;
 }
 
-void PresetPatternIndexes(TConfState& state, const TZonariaOptions& options) {
-    state.TZTPatterns = PatternChoices(options.StatusTimeFormat);
-    state.HintPatterns = PatternChoices(options.HintTimeFormat);
+void PresetPatternIndexes(TConfState& state, const TZonariaOptions& options, TDateTime local) {
+    state.TZTPatterns = PatternChoices(options.StatusTimeFormat, local);
+    state.HintPatterns = PatternChoices(options.HintTimeFormat, local);
     // The pattern in force is always among the choices: a listed one where it stands, one of
     // the user's own in front.
     state.TZT.FormatIndex = ChoiceIndex(state.TZTPatterns, options.StatusTimeFormat);

@@ -22,8 +22,10 @@ std::vector<std::string> PatternExamples(const std::vector<std::string>& pattern
 // The index of a pattern among the eight (exact, case-sensitive match); -1 when it is none of them.
 int PatternIndex(const std::string& pattern);
 // What a pattern list offers, in list order: the eight, with the pattern in force in front when
-// it is none of them, so that it stays selected as itself and is stored back unchanged.
-std::vector<std::string> PatternChoices(const std::string& inForce);
+// it is none of them, so that it stays selected as itself and is stored back unchanged. When it
+// reads at the moment shown like one of the eight, it takes that one's place instead, so that
+// no example appears twice.
+std::vector<std::string> PatternChoices(const std::string& inForce, TDateTime local);
 // The size list's index of a font size; -1 when the list does not offer it.
 int FontSizeIndex(uint32_t size);
 
@@ -46,8 +48,9 @@ struct TConfState {
     bool operator==(const TConfState&) const = default;
 };
 
-// The pattern lists and their preselection when the dialog is created, from the options then in force.
-void PresetPatternIndexes(TConfState& state, const TZonariaOptions& options);
+// The pattern lists and their preselection when the dialog is created, from the options then in
+// force, for examples taken at the local time given.
+void PresetPatternIndexes(TConfState& state, const TZonariaOptions& options, TDateTime local);
 // Options into controls. The pattern lists keep their indexes (their preselection stands).
 void LoadFromOptions(TConfState& state, const TZonariaOptions& options);
 // Controls into options.

@@ -69,7 +69,7 @@ TTimeConfForm::TTimeConfForm(TDateTime localNow, QWidget* parent)
     FillCombo(ui->MVTFormatCombo, MVTFormatItems());
     // The examples are taken once: the lists show the moment the dialog opened.
     TConfState state;
-    PresetPatternIndexes(state, ZonariaOptions());
+    PresetPatternIndexes(state, ZonariaOptions(), localNow);
     tztPatterns_ = state.TZTPatterns;
     hintPatterns_ = state.HintPatterns;
     FillCombo(ui->TZTFormatCombo, PatternExamples(tztPatterns_, localNow));

@@ -4,6 +4,7 @@
 
 #include "settings/options.h"
 #include "tools/time_conv.h"
+#include "widgets/result_field.h"
 #include "ui_time_conv_form.h"
 
 namespace velkaro {
@@ -70,15 +71,15 @@ void TTimeConvForm::yearSpinChange() {
 }
 
 void TTimeConvForm::ConvertToVelkaro() {
-    ui->resultEdit1->setText(
-        QString::fromLatin1(velkaro::ConvertToVelkaro(ReadQuestion(Question()), ui->cityCombo1->currentIndex())));
+    ShowResultText(ui->resultEdit1, QString::fromLatin1(velkaro::ConvertToVelkaro(ReadQuestion(Question()),
+                                                                               ui->cityCombo1->currentIndex())));
 }
 
 void TTimeConvForm::ConvertFromVelkaro() {
     std::optional<std::string> text =
         velkaro::ConvertFromVelkaro(ui->minSpin->value(), ui->daySpin->value(), ui->yearSpin->value(),
                                     ui->cityCombo2->currentIndex(), ZonariaOptions().HintTimeFormat);
-    if (text) ui->resultEdit2->setText(QString::fromLatin1(*text));
+    if (text) ShowResultText(ui->resultEdit2, QString::fromLatin1(*text));
 }
 
 }  // namespace velkaro

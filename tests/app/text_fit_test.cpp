@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOptionButton>
@@ -83,6 +84,17 @@ std::string Clipped(QWidget& top) {
         option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
         const QRect label = g->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, g);
         report(g, g->title(), label.right() + 1, g->width());
+    }
+    // A result field shows its first and its last character at once (the text may be shortened).
+    for (QLineEdit* e : top.findChildren<QLineEdit*>()) {
+        if (!e->isReadOnly() || e->text().isEmpty()) continue;
+        e->grab();  // the scrolling is worked out when it paints
+        const QRect r = e->contentsRect();
+        const int first = e->cursorPositionAt(QPoint(r.left() + 1, r.center().y()));
+        const int last = e->cursorPositionAt(QPoint(r.right() - 1, r.center().y()));
+        if (first != 0 || last != e->text().size())
+            out << e->objectName().toStdString() << " \"" << e->text().toStdString() << "\": shows " << first
+                << " to " << last << "\n";
     }
     for (QComboBox* c : top.findChildren<QComboBox*>()) {
         QStyleOptionComboBox option;

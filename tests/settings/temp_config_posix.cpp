@@ -2,7 +2,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "platform/registry_hive.h"
 #include "tests/settings/temp_config.h"
@@ -29,9 +28,7 @@ std::string TTempConfig::File() const { return FDir + "/Zonaria/registry.reg"; }
 
 std::string TTempConfig::Text() const {
     std::ifstream in(File(), std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TRegTree TTempConfig::Tree() const {

@@ -1,5 +1,6 @@
-// The asynchronous socket against servers on 127.0.0.1: the order of its events in each of the
-// client path's sequences, its settings rules, and its deferred requests.
+// The asynchronous socket against servers on loopback: the order of its events where a lookup
+// is slow, a connect fails at once or an address is silent, and its safety when destroyed or
+// when a handler throws. Plain failures are the synchronizer's tests'.
 #include "sync/async_socket.h"
 
 #include <gmock/gmock.h>
@@ -46,8 +47,7 @@ struct TRecorder {
 
 class AsyncSocketTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetHostLookupHook(test::LoopbackOnlyLookup); }
-    void TearDown() override { SetHostLookupHook(nullptr); }
+    void TearDown() override { SetHostLookupHook(test::LoopbackOnlyLookup); }
     TPollEventSource Events;
 
     static void Aim(TAsyncSocket& s, uint16_t port, const std::string& host = "127.0.0.1") {
@@ -56,61 +56,6 @@ protected:
         s.SetProto("tcp");
     }
 };
-
-TEST_F(AsyncSocketTest, PeerResetsTheConnection) {
-    test::TScriptedServer server([](int& fd, const std::atomic<bool>&) {
-        test::Pause(100);
-        test::Reset(fd);
-    });
-    TAsyncSocket s(Events);
-    TRecorder r(s);
-    Aim(s, server.Port());
-    s.Connect();
-    ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Closed; }));
-    ASSERT_GE(r.Events.size(), 3u);
-    EXPECT_EQ(r.Events[r.Events.size() - 2], "closed 10054");
-    EXPECT_EQ(r.Events.back(), "connected>closed");
-    EXPECT_EQ(s.State(), wsClosed);
-}
-
-TEST_F(AsyncSocketTest, LongReplyIsDrainedInOneNotification) {
-    const std::string reply(3000, 'x');
-    test::TScriptedServer server([&](int& fd, const std::atomic<bool>& stop) {
-        test::SendAll(fd, reply);
-        test::HoldUntilClientCloses(fd, stop);
-    });
-    TAsyncSocket s(Events);
-    TRecorder r(s);
-    // Each return to the event loop leaves a mark between the handler calls.
-    std::vector<std::string> marks;
-    auto reading = s.OnDataAvailable;
-    s.OnDataAvailable = [&](TAsyncSocket* sender, uint16_t e) {
-        reading(sender, e);
-        marks.push_back("read");
-        Events.Post([&] { marks.push_back("loop"); });
-    };
-    Aim(s, server.Port());
-    s.Connect();
-    ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Data.size() == reply.size(); }));
-    test::WaitFor(Events, [&] { return marks.size() >= 6; }, 500);
-    EXPECT_THAT(std::vector<std::string>(marks.begin(), marks.begin() + 4), ElementsAre("read", "read", "read", "loop"));
-    s.Abort();
-}
-
-TEST_F(AsyncSocketTest, ResolutionFailureReportsOnceWithoutStateChange) {
-    TAsyncSocket s(Events);
-    TRecorder r(s);
-    Aim(s, 13, "no-such-host.example");
-    s.Connect();
-    // The lookup runs off the loop's thread; its outcome comes back through the loop.
-    EXPECT_TRUE(s.Resolving());
-    EXPECT_THAT(r.Events, ElementsAre());
-    ASSERT_TRUE(test::WaitFor(Events, [&] { return !r.Events.empty(); }));
-    EXPECT_THAT(r.Events,
-                ElementsAre("error connect: SocketResolveHost: Cannot convert host address 'no-such-host.example', Error #11001"));
-    EXPECT_EQ(s.LastError(), WSAHOST_NOT_FOUND);
-    EXPECT_EQ(s.State(), wsClosed);
-}
 
 // A lookup that hangs must not hold the loop, and closing the socket meanwhile drops it.
 bool gReleaseLookup = false;
@@ -122,18 +67,15 @@ bool SlowLookup(const std::string& name, std::vector<TSockAddress>& out, int& er
 TEST_F(AsyncSocketTest, SlowLookupLeavesTheLoopRunning) {
     SetHostLookupHook(SlowLookup);
     __atomic_store_n(&gReleaseLookup, false, __ATOMIC_SEQ_CST);
-    test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "x"); });
+    test::TScriptedServer server(test::Sends("x"));
     TAsyncSocket s(Events);
     TRecorder r(s);
     Aim(s, server.Port(), "localhost4");
     s.Connect();
+    // Timers still fire meanwhile.
     int ticks = 0;
-    std::function<void()> tick = [&] {
-        ++ticks;
-        if (ticks < 5) Events.StartTimer(10, tick);
-    };
-    Events.StartTimer(10, tick);
-    ASSERT_TRUE(test::WaitFor(Events, [&] { return ticks >= 5; }, 2000));
+    for (int i = 0; i < 3; ++i) Events.StartTimer(10 * i, [&] { ++ticks; });
+    ASSERT_TRUE(test::WaitFor(Events, [&] { return ticks == 3; }, 500));
     EXPECT_TRUE(s.Resolving());
     s.SetPort("14");
     s.Connect();
@@ -156,9 +98,10 @@ TEST_F(AsyncSocketTest, SlowLookupLeavesTheLoopRunning) {
     EXPECT_THAT(r.Events, ElementsAre());
 }
 
-TEST_F(AsyncSocketTest, ImmediateConnectErrorLeavesTheSocketClosedAndReusable) {
+TEST_F(AsyncSocketTest, ImmediateConnectErrorLeavesTheSocketClosedAndReusableForIPv6) {
+    test::TScriptedServer server(test::Sends("ok"), true);  // on ::1 only
+    if (server.Port() == 0) GTEST_SKIP() << "no IPv6 here";
     // A link-local address without its interface fails inside connect itself.
-    if (!test::HasIPv6Loopback()) GTEST_SKIP() << "no IPv6 here";
     TAsyncSocket s(Events);
     TRecorder r(s);
     Aim(s, 13, "fe80::1");
@@ -167,10 +110,9 @@ TEST_F(AsyncSocketTest, ImmediateConnectErrorLeavesTheSocketClosedAndReusable) {
     EXPECT_EQ(s.State(), wsClosed);
     EXPECT_EQ(s.Handle(), INVALID_SOCKET_HANDLE);
 
-    test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "ok"); });
     r.Events.clear();
     r.Closed = false;
-    Aim(s, server.Port());
+    Aim(s, server.Port(), "::1");
     s.Connect();
     ASSERT_TRUE(test::WaitFor(Events, [&] { return r.Closed; }));
     EXPECT_EQ(r.Data, "ok");
@@ -178,19 +120,16 @@ TEST_F(AsyncSocketTest, ImmediateConnectErrorLeavesTheSocketClosedAndReusable) {
 
 TEST_F(AsyncSocketTest, SilentFirstAddressYieldsToTheNext) {
     // "twohomed" is 127.0.0.2, which drops the request, then 127.0.0.1.
-    SetHostLookupHook(test::TwoHomedLookup);
-    auto server = std::make_unique<test::TScriptedServer>([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "second"); });
+    auto server = std::make_unique<test::TScriptedServer>(test::Sends("second"));
     const uint16_t port = server->Port();
     test::TBlackHole hole(port, INADDR_LOOPBACK + 1);
     const size_t descriptors = test::OpenDescriptors();
     TAsyncSocket s(Events);
     TRecorder r(s);
-    std::string peer;
     long long connectedMs = -1;
     const long long start = test::NowMs();
-    s.OnSessionConnected = [&](TAsyncSocket* sender, uint16_t e) {
+    s.OnSessionConnected = [&](TAsyncSocket*, uint16_t e) {
         r.Events.push_back("connected " + std::to_string(e));
-        peer = sender->PeerAddr();
         connectedMs = test::NowMs() - start;
         // The silent attempt is closed once the other has won.
         EXPECT_EQ(test::OpenDescriptors(), descriptors + 1);
@@ -201,7 +140,6 @@ TEST_F(AsyncSocketTest, SilentFirstAddressYieldsToTheNext) {
     std::printf("  connected to the second address after %lld ms\n", connectedMs);
     EXPECT_LT(connectedMs, 1000);
     EXPECT_GE(connectedMs, s.NextAttemptDelayMs - 20);  // the first had its head start
-    EXPECT_EQ(peer, "127.0.0.1");
     EXPECT_EQ(r.Data, "second");
     EXPECT_THAT(r.Events, ElementsAre("closed>opened", "opened>connecting", "connecting>connected", "connected 0",
                                       "data 0 read 6", "data 0 read 0", "closed 0", "connected>closed"));
@@ -237,7 +175,7 @@ TEST_F(AsyncSocketTest, DestroyingWhileConnectedReportsNoClose) {
 }
 
 TEST_F(AsyncSocketTest, HandlerExceptionAbortsQuietly) {
-    test::TScriptedServer server([](int& fd, const std::atomic<bool>&) { test::SendAll(fd, "x"); });
+    test::TScriptedServer server(test::Sends("x"));
     TAsyncSocket s(Events);
     TRecorder r(s);
     s.OnDataAvailable = [](TAsyncSocket*, uint16_t) { throw std::runtime_error("handler failed"); };
@@ -246,13 +184,6 @@ TEST_F(AsyncSocketTest, HandlerExceptionAbortsQuietly) {
     ASSERT_TRUE(test::WaitFor(Events, [&] { return s.State() == wsClosed; }));
     // Aborted: the close is reported with 0, nothing escapes.
     EXPECT_EQ(r.Events.back(), "closed 0");
-}
-
-TEST_F(AsyncSocketTest, ReceiveWithoutSocketFailsWithoutRaising) {
-    TAsyncSocket s(Events);
-    char buf[4];
-    EXPECT_LT(s.Receive(buf, sizeof buf), 0);
-    EXPECT_EQ(s.LastError(), WSAENOTSOCK);
 }
 
 }  // namespace

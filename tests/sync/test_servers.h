@@ -1,7 +1,7 @@
-// Servers on 127.0.0.1 for the synchronizer's tests: scripted ones of our own (daytime and
-// NTP) for the misbehaviours, Debian's xinetd for a real daytime service and chronyd for a
-// real NTP one. Also a host lookup that never asks a name server. Plain POSIX: the
-// synchronizer's core is tested without Qt.
+// Servers on loopback for the synchronizer's tests: scripted ones of our own (daytime and NTP)
+// for the misbehaviours, Debian's xinetd for a real daytime service and chronyd for a real NTP
+// one. Also a host lookup that never asks a name server. Plain POSIX: the synchronizer's core is
+// tested without Qt.
 #pragma once
 
 #include <arpa/inet.h>
@@ -18,13 +18,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
-#include <filesystem>
 
 #include "platform/socket.h"
 #include "sync/event_source.h"
@@ -32,31 +31,28 @@
 namespace velkaro::test {
 
 // "localhost" is ::1 and then 127.0.0.1, as Debian's resolver answers; "localhost4" only
-// 127.0.0.1, "localhost6" only ::1. Every other name is unknown. Nothing leaves the machine.
+// 127.0.0.1; "twohomed" is 127.0.0.2 and then 127.0.0.1, a name whose first address may be made
+// silent (TBlackHole). Every other name is unknown. Nothing leaves the machine.
 inline bool LoopbackOnlyLookup(const std::string& name, std::vector<TSockAddress>& out, int& error) {
     TSockAddress v6;
     SockParseIPv6("::1", v6);
     const TSockAddress v4 = SockAddressV4(htonl(INADDR_LOOPBACK));
     if (name == "localhost") out = {v6, v4};
     else if (name == "localhost4") out = {v4};
-    else if (name == "localhost6") out = {v6};
+    else if (name == "twohomed") out = {SockAddressV4(htonl(INADDR_LOOPBACK + 1)), v4};
     else error = WSAHOST_NOT_FOUND;
     return !out.empty();
 }
-
-// "twohomed" is 127.0.0.2 and then 127.0.0.1, a name whose first address may be made silent
-// (TBlackHole); every other name as LoopbackOnlyLookup.
-inline bool TwoHomedLookup(const std::string& name, std::vector<TSockAddress>& out, int& error) {
-    if (name != "twohomed") return LoopbackOnlyLookup(name, out, error);
-    out = {SockAddressV4(htonl(INADDR_LOOPBACK + 1)), SockAddressV4(htonl(INADDR_LOOPBACK))};
-    return true;
-}
+// Every test that includes this header looks names up there.
+inline const bool kLoopbackOnlyLookups = (SetHostLookupHook(LoopbackOnlyLookup), true);
 
 // Milliseconds on a steady clock, for bounds on waits.
 inline long long NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
+
+inline void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // Runs the event loop until the condition holds or the time is up.
 inline bool WaitFor(TEventSource& events, const std::function<bool()>& done, int timeoutMs = 5000) {
@@ -69,23 +65,24 @@ inline bool WaitFor(TEventSource& events, const std::function<bool()>& done, int
 }
 
 inline void SendAll(int fd, const std::string& data) {
-    size_t sent = 0;
-    while (sent < data.size()) {
-        ssize_t n = ::send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+    for (size_t sent = 0; sent < data.size();) {
+        const ssize_t n = ::send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
         if (n <= 0) return;
         sent += static_cast<size_t>(n);
     }
 }
 
-inline void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+// A server's script that sends the text and closes.
+inline auto Sends(std::string text) {
+    return [text](int& fd, const std::atomic<bool>&) { SendAll(fd, text); };
+}
 
 // Holds the connection open until the client closes it or the server stops.
 inline void HoldUntilClientCloses(int fd, const std::atomic<bool>& stop) {
     char buf[256];
     while (!stop) {
         pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, 10) <= 0) continue;
-        if (::recv(fd, buf, sizeof buf, 0) <= 0) return;
+        if (::poll(&p, 1, 10) > 0 && ::recv(fd, buf, sizeof buf, 0) <= 0) return;
     }
 }
 
@@ -97,63 +94,44 @@ inline void Reset(int& fd) {
     fd = -1;
 }
 
-// A TCP (or with SOCK_DGRAM, UDP) socket bound to 127.0.0.1:port, or to another loopback
-// address given in host order (port 0: any free port, which lands in `port`); -1 if taken.
-inline int BindLoopback(uint16_t& port, uint32_t address = INADDR_LOOPBACK, int type = SOCK_STREAM) {
-    int s = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
-    int one = 1;
+inline uint16_t LocalPort(int s) {
+    sockaddr_storage sa{};
+    socklen_t len = sizeof sa;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len);
+    return ntohs(sa.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6&>(sa).sin6_port
+                                          : reinterpret_cast<sockaddr_in&>(sa).sin_port);
+}
+
+// A socket of the type bound to 127.0.0.1:port, to another loopback address given in host
+// order, or with v6 to [::1]:port only (port 0: any free port, which lands in `port`); -1 if
+// taken.
+inline int BindLoopback(uint16_t& port, int type = SOCK_STREAM, uint32_t address = INADDR_LOOPBACK, bool v6 = false) {
+    sockaddr_in6 sa6{AF_INET6, htons(port), 0, in6addr_loopback, 0};
+    sockaddr_in sa4{AF_INET, htons(port), {htonl(address)}, {}};
+    const int s = ::socket(v6 ? AF_INET6 : AF_INET, type | SOCK_CLOEXEC, 0);
+    const int one = 1;
     if (type == SOCK_STREAM) ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = htonl(address);
-    sa.sin_port = htons(port);
-    socklen_t len = sizeof sa;
-    if (::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+    if (v6) ::setsockopt(s, IPPROTO_IPV6, IPV6_V6ONLY, &one, sizeof one);
+    if (v6 ? ::bind(s, reinterpret_cast<sockaddr*>(&sa6), sizeof sa6) : ::bind(s, reinterpret_cast<sockaddr*>(&sa4), sizeof sa4)) {
         ::close(s);
         return -1;
     }
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len);
-    port = ntohs(sa.sin_port);
+    port = LocalPort(s);
     return s;
 }
 
-inline int BindLoopbackUdp(uint16_t& port, uint32_t address = INADDR_LOOPBACK) {
-    return BindLoopback(port, address, SOCK_DGRAM);
-}
-
-// A TCP socket bound to [::1]:port, as BindLoopback.
-inline int BindLoopback6(uint16_t& port) {
-    int s = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    ::setsockopt(s, IPPROTO_IPV6, IPV6_V6ONLY, &one, sizeof one);
-    sockaddr_in6 sa{};
-    sa.sin6_family = AF_INET6;
-    sa.sin6_addr = in6addr_loopback;
-    sa.sin6_port = htons(port);
-    socklen_t len = sizeof sa;
-    if (::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
-        ::close(s);
-        return -1;
-    }
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len);
-    port = ntohs(sa.sin6_port);
-    return s;
-}
-
-// Machines without IPv6 (some containers) skip the IPv6 cases.
-inline bool HasIPv6Loopback() {
+// A port on 127.0.0.1 with nothing bound to it (free a moment ago).
+inline uint16_t FreePort(int type = SOCK_STREAM) {
     uint16_t port = 0;
-    const int s = BindLoopback6(port);
-    if (s >= 0) ::close(s);
-    return s >= 0;
-}
-
-// A port on 127.0.0.1 with nothing listening on it (free a moment ago).
-inline uint16_t FreePort() {
-    uint16_t port = 0;
-    ::close(BindLoopback(port));
+    ::close(BindLoopback(port, type));
     return port;
+}
+
+// Descriptors open in this process, to see that nothing is left behind.
+inline size_t OpenDescriptors() {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+    return n;
 }
 
 // A TCP port that leaves connection requests unanswered, as a broken route does: its
@@ -162,17 +140,14 @@ inline uint16_t FreePort() {
 class TBlackHole {
 public:
     explicit TBlackHole(uint16_t port = 0, uint32_t address = INADDR_LOOPBACK) {
-        fListen = BindLoopback(port, address);
+        fListen = BindLoopback(port, SOCK_STREAM, address);
         ::listen(fListen, 0);
-        fPort = port;
         sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_addr.s_addr = htonl(address);
-        sa.sin_port = htons(port);
-        for (int i = 0; i < 4; ++i) {
-            int f = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        socklen_t len = sizeof sa;
+        ::getsockname(fListen, reinterpret_cast<sockaddr*>(&sa), &len);
+        for (int& f : fFillers) {
+            f = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
             ::connect(f, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-            fFillers.push_back(f);
         }
         Pause(50);
     }
@@ -182,63 +157,59 @@ public:
     }
     TBlackHole(const TBlackHole&) = delete;
     TBlackHole& operator=(const TBlackHole&) = delete;
-    uint16_t Port() const { return fPort; }
+    uint16_t Port() const { return LocalPort(fListen); }
 
 private:
     int fListen = -1;
-    uint16_t fPort = 0;
-    std::vector<int> fFillers;
+    int fFillers[4] = {};
 };
 
-// Descriptors open in this process, to see that nothing is left behind.
-inline size_t OpenDescriptors() {
-    size_t n = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
-    return n;
-}
-
-// Accepts connections on 127.0.0.1 and plays the script on each; the script may close the
-// connection itself (setting fd to -1), otherwise it is closed when the script returns.
-class TScriptedServer {
+// A socket on loopback served by a thread of its own, which calls serve whenever the socket is
+// readable, until the object goes.
+class TLoopbackServer {
 public:
-    using TScript = std::function<void(int& fd, const std::atomic<bool>& stop)>;
-
-    // On 127.0.0.1, or with v6 on ::1 only.
-    explicit TScriptedServer(TScript script, bool v6 = false) : fScript(std::move(script)) {
-        fListen = v6 ? BindLoopback6(fPort) : BindLoopback(fPort);
-        ::listen(fListen, 8);
-        fThread = std::thread([this] { Run(); });
+    using TServe = std::function<void(int socket, const std::atomic<bool>& stop)>;
+    TLoopbackServer(int socket, TServe serve) : fSocket(socket) {
+        fThread = std::thread([this, serve] {
+            while (!fStop) {
+                pollfd p{fSocket, POLLIN, 0};
+                if (::poll(&p, 1, 20) > 0) serve(fSocket, fStop);
+            }
+        });
     }
-    ~TScriptedServer() {
+    ~TLoopbackServer() {
         fStop = true;
         fThread.join();
-        ::close(fListen);
+        ::close(fSocket);
     }
-    TScriptedServer(const TScriptedServer&) = delete;
-    TScriptedServer& operator=(const TScriptedServer&) = delete;
-
-    uint16_t Port() const { return fPort; }
-    int Accepted() const { return fAccepted; }
+    TLoopbackServer(const TLoopbackServer&) = delete;
+    TLoopbackServer& operator=(const TLoopbackServer&) = delete;
+    uint16_t Port() const { return LocalPort(fSocket); }
 
 private:
-    void Run() {
-        while (!fStop) {
-            pollfd p{fListen, POLLIN, 0};
-            if (::poll(&p, 1, 20) <= 0) continue;
-            int fd = ::accept4(fListen, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd < 0) continue;
-            ++fAccepted;
-            fScript(fd, fStop);
-            if (fd >= 0) ::close(fd);
-        }
-    }
-
-    TScript fScript;
-    int fListen = -1;
-    uint16_t fPort = 0;
+    int fSocket;
     std::atomic<bool> fStop{false};
-    std::atomic<int> fAccepted{0};
     std::thread fThread;
+};
+
+// Accepts TCP connections on 127.0.0.1 (with v6 on ::1 only; where there is no IPv6, its port is
+// 0) and plays the script on each; the script may close the connection itself (setting fd to -1),
+// otherwise it is closed when the script returns.
+struct TScriptedServer : TLoopbackServer {
+    using TScript = std::function<void(int& fd, const std::atomic<bool>& stop)>;
+    explicit TScriptedServer(TScript script, bool v6 = false)
+        : TLoopbackServer(Listening(v6), [script](int s, const std::atomic<bool>& stop) {
+              int fd = ::accept4(s, nullptr, nullptr, SOCK_CLOEXEC);
+              if (fd < 0) return;
+              script(fd, stop);
+              if (fd >= 0) ::close(fd);
+          }) {}
+    static int Listening(bool v6) {
+        uint16_t port = 0;
+        const int s = BindLoopback(port, SOCK_STREAM, INADDR_LOOPBACK, v6);
+        ::listen(s, 8);
+        return s;
+    }
 };
 
 // The current time as an NTP timestamp, from the C++ clock: independent of the program's.
@@ -278,49 +249,30 @@ inline std::vector<uint8_t> NtpReply(const std::vector<uint8_t>& request, const 
 }
 
 // Answers NTP requests on a free UDP port of 127.0.0.1 with the answer given.
-class TScriptedNtpServer {
-public:
-    explicit TScriptedNtpServer(TNtpAnswer answer) : fAnswer(answer) {
-        fSocket = BindLoopbackUdp(fPort);
-        uint16_t same = fPort;
-        fOther = BindLoopbackUdp(same, INADDR_LOOPBACK + 1);
-        fThread = std::thread([this] { Run(); });
+struct TScriptedNtpServer : TLoopbackServer {
+    explicit TScriptedNtpServer(TNtpAnswer answer)
+        : TLoopbackServer(Bound(), [answer](int s, const std::atomic<bool>&) {
+              std::vector<uint8_t> request(512);
+              sockaddr_in from{};
+              socklen_t len = sizeof from;
+              const ssize_t n = ::recvfrom(s, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
+              if (n <= 0) return;
+              request.resize(static_cast<size_t>(n));
+              const std::vector<uint8_t> reply = NtpReply(request, answer);
+              uint16_t port = LocalPort(s);
+              const int sender = answer.FromOtherAddress ? BindLoopback(port, SOCK_DGRAM, INADDR_LOOPBACK + 1) : s;
+              ::sendto(sender, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from), len);
+              if (sender != s) ::close(sender);
+          }) {}
+    static int Bound() {
+        uint16_t port = 0;
+        return BindLoopback(port, SOCK_DGRAM);
     }
-    ~TScriptedNtpServer() {
-        fStop = true;
-        fThread.join();
-        ::close(fSocket);
-        if (fOther >= 0) ::close(fOther);
-    }
-    TScriptedNtpServer(const TScriptedNtpServer&) = delete;
-    TScriptedNtpServer& operator=(const TScriptedNtpServer&) = delete;
-    uint16_t Port() const { return fPort; }
-
-private:
-    void Run() {
-        while (!fStop) {
-            pollfd p{fSocket, POLLIN, 0};
-            if (::poll(&p, 1, 20) <= 0) continue;
-            std::vector<uint8_t> request(512);
-            sockaddr_in from{};
-            socklen_t len = sizeof from;
-            ssize_t n = ::recvfrom(fSocket, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
-            if (n <= 0) continue;
-            request.resize(static_cast<size_t>(n));
-            const std::vector<uint8_t> reply = NtpReply(request, fAnswer);
-            ::sendto(fAnswer.FromOtherAddress ? fOther : fSocket, reply.data(), reply.size(), 0,
-                     reinterpret_cast<sockaddr*>(&from), len);
-        }
-    }
-    TNtpAnswer fAnswer;
-    int fSocket = -1, fOther = -1;
-    uint16_t fPort = 0;
-    std::atomic<bool> fStop{false};
-    std::thread fThread;
 };
 
-// A server program of Debian's started for a test, in a temporary folder of its own that goes
-// with it; the program is stopped when the object goes, or when the test process dies.
+// A server program of Debian's started for a test on a free port of 127.0.0.1, in a temporary
+// folder of its own that goes with it; the program is stopped when the object goes, or when the
+// test process dies. Started() is false, with Failure() saying why, if it did not come up in time.
 class TTestDaemon {
 public:
     TTestDaemon(const TTestDaemon&) = delete;
@@ -330,139 +282,101 @@ public:
     uint16_t Port() const { return fPort; }
 
 protected:
-    TTestDaemon() = default;
-    ~TTestDaemon() {
-        if (fChild > 0 && Running()) {
-            ::kill(fChild, SIGTERM);
-            const long long end = NowMs() + 3000;
-            while (Running() && NowMs() < end) Pause(10);
-            if (Running()) {
-                ::kill(fChild, SIGKILL);
-                ::waitpid(fChild, nullptr, 0);
-            }
+    // configure writes the program's configuration into the folder (ending in "/") for the port
+    // and returns the program's arguments. The program runs in the UTC zone, its output going
+    // into out.txt of the folder; it has up to 5 s to take the port (of the socket type).
+    TTestDaemon(const std::string& path, int type,
+                const std::function<std::vector<std::string>(const std::string& dir, uint16_t port)>& configure)
+        : fPort(FreePort(type)) {
+        std::string dir = (std::filesystem::temp_directory_path() / "velkaro-daemon-XXXXXX").string();
+        if (::mkdtemp(dir.data()) == nullptr) {
+            fFailure = "no temporary folder for " + path;
+            return;
         }
-        if (!fDir.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(fDir, ignored);
-        }
-    }
-
-    // The folder, ending in "/"; empty (with Failure set) if none could be made.
-    std::string MakeDir(const std::string& name) {
-        std::string pattern = (std::filesystem::temp_directory_path() / ("velkaro-" + name + "-XXXXXX")).string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            fFailure = "no temporary folder for " + name;
-            return {};
-        }
-        fDir = pattern;
-        return fDir + "/";
-    }
-
-    // Runs the program in the UTC zone, its output into out.txt of the folder, and waits up
-    // to 5 s for listening() to hold.
-    void Start(const std::string& path, std::vector<std::string> args, const std::function<bool()>& listening) {
-        const std::string outPath = fDir + "/out.txt";
-        // Everything the child needs is made before the fork: other threads may hold locks.
-        std::vector<std::string> envText = {"TZ=UTC"};
-        for (char** e = environ; *e != nullptr; ++e)
-            if (std::string(*e).rfind("TZ=", 0) != 0) envText.emplace_back(*e);
-        std::vector<char*> envp, argv;
-        for (std::string& e : envText) envp.push_back(e.data());
-        envp.push_back(nullptr);
+        fDir = dir;
+        std::vector<std::string> args = configure(fDir + "/", fPort);
         args.insert(args.begin(), path);
+        // Everything the child needs is made before the fork: other threads may hold locks.
+        const std::string outPath = fDir + "/out.txt";
+        std::string zone = "TZ=UTC";
+        char* envp[] = {zone.data(), nullptr};
+        std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
         fChild = ::fork();
         if (fChild == 0) {
-            // Should the test die, the server goes with it.
-            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-            int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (out >= 0) {
-                ::dup2(out, 1);
-                ::dup2(out, 2);
-            }
-            ::execve(path.c_str(), argv.data(), envp.data());
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // should the test die, the server goes with it
+            const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(out, 1);
+            ::dup2(out, 2);
+            ::execve(path.c_str(), argv.data(), envp);
             ::_exit(127);
         }
-        if (fChild < 0) {
-            fFailure = path + " could not be started";
-            return;
-        }
-        fFailure = path + " did not listen on 127.0.0.1:" + std::to_string(fPort) + " within 5 s";
+        // Probing with a real connection would be served (and logged) as a request, so the port
+        // is checked by trying to bind it instead.
         const long long end = NowMs() + 5000;
-        while (NowMs() < end && Running() && !(fStarted = listening())) Pause(20);
-        if (!fStarted && !Running()) {
-            std::ifstream in(outPath);
-            fFailure = path + " exited: " + std::string(std::istreambuf_iterator<char>(in), {});
+        while (NowMs() < end && Running() && !fStarted) {
+            uint16_t port = fPort;
+            const int s = BindLoopback(port, type);
+            fStarted = s < 0;
+            if (s >= 0) ::close(s);
+            Pause(20);
         }
+        if (fStarted) return;
+        std::ifstream out(outPath);
+        fFailure = path + " did not take 127.0.0.1:" + std::to_string(fPort) + " within 5 s; it said: " +
+                   std::string(std::istreambuf_iterator<char>(out), {});
     }
-
-    uint16_t fPort = 0;
-    std::string fFailure;
+    ~TTestDaemon() {
+        if (Running()) {
+            ::kill(fChild, SIGKILL);
+            ::waitpid(fChild, nullptr, 0);
+        }
+        std::error_code ignored;
+        if (!fDir.empty()) std::filesystem::remove_all(fDir, ignored);
+    }
 
 private:
     // Reaps the child once it has ended.
     bool Running() {
-        if (fChild <= 0) return false;
-        if (::waitpid(fChild, nullptr, WNOHANG) == 0) return true;
+        if (fChild > 0 && ::waitpid(fChild, nullptr, WNOHANG) == 0) return true;
         fChild = -1;
         return false;
     }
 
-    std::string fDir;
+    uint16_t fPort;
+    std::string fFailure, fDir;
     pid_t fChild = -1;
     bool fStarted = false;
 };
 
-// Debian's xinetd with only its internal daytime service, on a free port of 127.0.0.1.
-// Started() is false, with Failure() saying why, if it did not come up in time.
-class TXinetdDaytime : public TTestDaemon {
-public:
-    TXinetdDaytime() {
-        fPort = FreePort();
-        const std::string dir = MakeDir("xinetd");
-        if (dir.empty()) return;
-        std::ofstream(dir + "xinetd.conf")
-            << "defaults\n{\n}\nservice daytime\n{\n\ttype = INTERNAL UNLISTED\n\tid = daytime-stream\n"
-               "\tsocket_type = stream\n\tprotocol = tcp\n\twait = no\n\tuser = "
-            << (::getuid() == 0 ? "root" : std::to_string(::getuid())) << "\n\tbind = 127.0.0.1\n\tport = " << fPort
-            << "\n\tdisable = no\n}\n";
-        // Probing with a real connection would be served (and logged) as a daytime request, so
-        // the port is checked by trying to bind it instead.
-        Start("/usr/sbin/xinetd",
-              {"-dontfork", "-f", dir + "xinetd.conf", "-pidfile", dir + "xinetd.pid", "-filelog", dir + "xinetd.log"},
-              [this] {
-                  uint16_t port = fPort;
-                  const int s = BindLoopback(port);
-                  if (s >= 0) ::close(s);
-                  return s < 0;
-              });
-    }
+// Debian's xinetd with only its internal daytime service.
+struct TXinetdDaytime : TTestDaemon {
+    TXinetdDaytime()
+        : TTestDaemon("/usr/sbin/xinetd", SOCK_STREAM, [](const std::string& dir, uint16_t port) {
+              std::ofstream(dir + "xinetd.conf")
+                  << "defaults\n{\n}\nservice daytime\n{\n\ttype = INTERNAL UNLISTED\n\tid = daytime-stream\n"
+                     "\tsocket_type = stream\n\tprotocol = tcp\n\twait = no\n\tuser = "
+                  << (::getuid() == 0 ? "root" : std::to_string(::getuid())) << "\n\tbind = 127.0.0.1\n\tport = " << port
+                  << "\n\tdisable = no\n}\n";
+              return std::vector<std::string>{"-dontfork", "-f", dir + "xinetd.conf", "-pidfile", dir + "xinetd.pid",
+                                              "-filelog", dir + "xinetd.log"};
+          }) {}
 };
 
-// Debian's chronyd serving NTP on a free UDP port of 127.0.0.1 from its local reference, with
-// its control of the clock off (-x): it reads the clock and never sets it.
-class TChronyd : public TTestDaemon {
-public:
-    TChronyd() {
-        uint16_t port = 0;
-        ::close(BindLoopbackUdp(port));
-        fPort = port;
-        const std::string dir = MakeDir("chronyd");
-        if (dir.empty()) return;
-        std::ofstream(dir + "chrony.conf") << "port " << fPort << "\nbindaddress 127.0.0.1\nlocal stratum 8\n"
-                                           << "allow 127.0.0.1\ncmdport 0\npidfile " << dir << "chronyd.pid\n"
-                                           << "driftfile " << dir << "drift\n";
-        std::vector<std::string> args = {"-x", "-d", "-f", dir + "chrony.conf"};
-        // As root it would switch to its own user, who may not enter the temporary folder.
-        if (::getuid() == 0) args.insert(args.end(), {"-u", "root"});
-        Start("/usr/sbin/chronyd", args, [this] {
-            uint16_t taken = fPort;
-            const int s = BindLoopbackUdp(taken);
-            if (s >= 0) ::close(s);
-            return s < 0;
-        });
-    }
+// Debian's chronyd serving NTP from its local reference, with its control of the clock off
+// (-x): it reads the clock and never sets it.
+struct TChronyd : TTestDaemon {
+    TChronyd()
+        : TTestDaemon("/usr/sbin/chronyd", SOCK_DGRAM, [](const std::string& dir, uint16_t port) {
+              std::ofstream(dir + "chrony.conf") << "port " << port << "\nbindaddress 127.0.0.1\nlocal stratum 8\n"
+                                                 << "allow 127.0.0.1\ncmdport 0\npidfile " << dir << "chronyd.pid\n"
+                                                 << "driftfile " << dir << "drift\n";
+              std::vector<std::string> args = {"-x", "-d", "-f", dir + "chrony.conf"};
+              // As root it would switch to its own user, who may not enter the temporary folder.
+              if (::getuid() == 0) args.insert(args.end(), {"-u", "root"});
+              return args;
+          }) {}
 };
 
 }  // namespace velkaro::test

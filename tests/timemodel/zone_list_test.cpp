@@ -274,7 +274,8 @@ TEST_F(Loader, FindsTheFirstPlaceHoldingBothFilesOrNamesEveryPlaceLooked) {
 }
 
 TEST_F(Loader, SkipsCommentsAndBlankLinesAndReadsALastLineWithoutEnd) {
-    Write("acities.lst", ";\n; comment\n\n ;not a comment,0,1,1\r\nParis,1,260,60\r\nTokyo,0,455,87");
+    // Where a city lies comes after its map point, when it is a place on the earth.
+    Write("acities.lst", ";\n; comment\n\n ;not a comment,0,1,1\r\nParis,1,260,60,4886,235\r\nTokyo,0,455,87,9001,13969");
     Write("azones.lst", "; zones\nTokyo,540,540\n\nParis,60,120,2,1,-1,2,0,9,1,-1,2,0\n");
     const TLoadReport report = LoadLists(Dir());
     EXPECT_EQ(report.Warnings, "");
@@ -282,7 +283,9 @@ TEST_F(Loader, SkipsCommentsAndBlankLinesAndReadsALastLineWithoutEnd) {
     EXPECT_EQ(CityList[0]->Name, " ;not a comment");
     EXPECT_EQ(CityList[1]->Name, "Paris");
     EXPECT_EQ(CityList[1]->Y, 61);
+    EXPECT_TRUE(CityList[1]->HasPlace && CityList[1]->Lat == 4886 && CityList[1]->Lon == 235);
     EXPECT_EQ(CityList[2]->Name, "Tokyo");
+    EXPECT_FALSE(CityList[2]->HasPlace || CityList[0]->HasPlace);
     ASSERT_EQ(ZoneList.size(), 2u);
     EXPECT_EQ(ZoneOfCity(*CityList[1]).Name, "Paris");
 }

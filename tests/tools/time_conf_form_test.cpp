@@ -30,10 +30,12 @@ TEST_F(ConfFormTest, OpensOnTheFirstPageWithItsLists) {
     auto& ui = form.Form();
     EXPECT_EQ(ui.Pages->currentWidget(), ui.MVTPage);
     // The patterns are shown as examples of the moment the dialog opened.
-    EXPECT_EQ(ui.HintFormatCombo->itemText(6), "Wed, 03 May, 2006 17:12:05");  // pattern 5, behind the own item
-    // The defaults match no pattern: each shows as itself, in front of the eight.
-    EXPECT_EQ(ui.HintFormatCombo->count(), 9);
+    EXPECT_EQ(ui.HintFormatCombo->itemText(5), "Wed, 03 May, 2006 17:12:05");  // pattern 5
+    // The defaults match no pattern: the hint's reads like the first and takes its place, the
+    // city box's shows in front of the eight.
+    EXPECT_EQ(ui.HintFormatCombo->count(), 8);
     EXPECT_EQ(ui.HintFormatCombo->currentIndex(), 0);
+    EXPECT_EQ(ui.TZTFormatCombo->count(), 9);
     EXPECT_EQ(ui.HintFormatCombo->currentText().toStdString(), FormatTimePattern("D x", opened));
     EXPECT_EQ(ui.TZTFormatCombo->currentText().toStdString(), FormatTimePattern("DD xx", opened));
 }

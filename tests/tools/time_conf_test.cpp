@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace velkaro {
 namespace {
+
+const TDateTime kMoment = EncodeDateTime(2026, 12, 7, 17, 15, 1);
 
 // What the dialog does with the options between opening and OK, without the widgets.
 TZonariaOptions OpenAndAccept(const TZonariaOptions& before, void (*edit)(TConfState&) = nullptr) {
     TConfState state;
-    PresetPatternIndexes(state, before);
+    PresetPatternIndexes(state, before, kMoment);
     LoadFromOptions(state, before);
     if (edit) edit(state);
     TZonariaOptions after = before;
@@ -28,7 +32,7 @@ TEST(TimeConfTest, FormatsInForceSurviveOkUnlessAnotherIsPicked) {
         {"DD xx", "D x", -1, -1, "DD xx", "D x"},  // the defaults
         {TimeFormatPatterns[5], TimeFormatPatterns[2], -1, -1, TimeFormatPatterns[5], TimeFormatPatterns[2]},
         {"", "hh:MM", -1, -1, "", "hh:MM"},
-        {"DD xx", "D x", 1, 8, TimeFormatPatterns[0], TimeFormatPatterns[7]},  // behind the own item
+        {"DD xx", "D x", 1, 7, TimeFormatPatterns[0], TimeFormatPatterns[7]},  // behind the own item
         {TimeFormatPatterns[3], "D x", 0, 0, TimeFormatPatterns[0], "D x"},
     };
     for (const Case& c : cases) {
@@ -36,7 +40,7 @@ TEST(TimeConfTest, FormatsInForceSurviveOkUnlessAnotherIsPicked) {
         o.StatusTimeFormat = c.status;
         o.HintTimeFormat = c.hint;
         TConfState state;
-        PresetPatternIndexes(state, o);
+        PresetPatternIndexes(state, o, kMoment);
         EXPECT_EQ(state.TZTPatterns[size_t(state.TZT.FormatIndex)], c.status);
         EXPECT_EQ(state.HintPatterns[size_t(state.Hint.FormatIndex)], c.hint);
         LoadFromOptions(state, o);
@@ -46,6 +50,19 @@ TEST(TimeConfTest, FormatsInForceSurviveOkUnlessAnotherIsPicked) {
         StoreToOptions(state, after);
         EXPECT_EQ(after.StatusTimeFormat, c.statusAfter) << c.status;
         EXPECT_EQ(after.HintTimeFormat, c.hintAfter) << c.hint;
+    }
+}
+
+// A format in force that reads like a listed one at the dialog's moment takes that one's place.
+TEST(TimeConfTest, NoExampleIsShownTwice) {
+    for (TDateTime local : {kMoment, EncodeDateTime(2026, 9, 30, 22, 58, 58)}) {
+        TConfState state;
+        PresetPatternIndexes(state, TZonariaOptions(), local);
+        for (const std::vector<std::string>& patterns : {state.TZTPatterns, state.HintPatterns}) {
+            std::vector<std::string> shown = PatternExamples(patterns, local);
+            std::sort(shown.begin(), shown.end());
+            EXPECT_EQ(std::adjacent_find(shown.begin(), shown.end()), shown.end()) << shown.front();
+        }
     }
 }
 

@@ -1,0 +1,16 @@
+// Read-only result fields that hold a date and time: a long date would otherwise scroll the
+// start out at the left and leave only the end in view.
+#pragma once
+
+#include <QString>
+
+class QLineEdit;
+
+namespace velkaro {
+
+// Shows the text whole, in a font made smaller down to a floor if need be; still too long, it is
+// shortened in the middle so that its start and its time of day stay in view, and the whole text
+// goes into the tooltip.
+void ShowResultText(QLineEdit* field, const QString& text);
+
+}  // namespace velkaro
