@@ -38,7 +38,8 @@ TEST_F(ConvFormTest, OpensWithTheClockAsTheFirstCitysTime) {
     EXPECT_EQ(ui.resultEdit2->text(), "2000-12-31 21:00");
 }
 
-TEST_F(ConvFormTest, MonthChangeKeepsOrClampsTheDay) {
+// Month, year and day-of-year edits keep the day inside its month or year and convert at once.
+TEST_F(ConvFormTest, DateEditsKeepTheDayInRangeAndConvertAtOnce) {
     TTimeConvForm form(EncodeDateTime(2000, 1, 31, 13, 5), EncodeDateTime(2000, 12, 31, 20, 0));
     auto& ui = form.Form();
     QTest::keyClick(ui.monthCombo, Qt::Key_Down);  // February 2000
@@ -46,14 +47,20 @@ TEST_F(ConvFormTest, MonthChangeKeepsOrClampsTheDay) {
     EXPECT_EQ(ui.dayCombo->count(), 29);
     EXPECT_EQ(Text(ui.dayCombo), "29");
     EXPECT_EQ(ui.resultEdit1->text(), "@0245.00 d060 y000");
-    QTest::keyClick(ui.monthCombo, Qt::Key_Down);  // March keeps the 29th
-    EXPECT_EQ(ui.dayCombo->count(), 31);
-    EXPECT_EQ(Text(ui.dayCombo), "29");
-    QTest::keyClick(ui.monthCombo, Qt::Key_Up);
     QTest::keyClick(ui.yearCombo, Qt::Key_Down);  // February 2001
     EXPECT_EQ(ui.dayCombo->count(), 28);
     EXPECT_EQ(Text(ui.dayCombo), "28");
     EXPECT_EQ(ui.resultEdit1->text(), "@0245.00 d059 y001");
+
+    ASSERT_EQ(ui.daySpin->value(), 366);
+    QTest::keyClick(ui.yearSpin, Qt::Key_Up);  // 2001
+    EXPECT_EQ(ui.daySpin->maximum(), 365);
+    EXPECT_EQ(ui.daySpin->value(), 365);
+    EXPECT_EQ(ui.resultEdit2->text(), "2001-12-31 21:00");
+    QTest::keyClick(ui.yearSpin, Qt::Key_Down);  // back to the leap year: the maximum returns
+    EXPECT_EQ(ui.daySpin->maximum(), 366);
+    ui.cityCombo2->setCurrentIndex(test::kMinusFive);
+    EXPECT_EQ(ui.resultEdit2->text(), "2000-12-30 15:00");
 }
 
 TEST_F(ConvFormTest, HourListAndCityChangeConvertAtOnce) {
@@ -66,23 +73,6 @@ TEST_F(ConvFormTest, HourListAndCityChangeConvertAtOnce) {
     EXPECT_EQ(ui.resultEdit1->text(), "@0120.00 d123 y006");
     ui.cityCombo1->setCurrentIndex(test::kPlusNine);
     EXPECT_EQ(ui.resultEdit1->text(), "@1080.00 d122 y006");
-}
-
-TEST_F(ConvFormTest, YearSpinLowersTheDayMaximum) {
-    TTimeConvForm form(EncodeDateTime(2000, 1, 31, 13, 5), EncodeDateTime(2000, 12, 31, 20, 0));
-    auto& ui = form.Form();
-    ASSERT_EQ(ui.daySpin->value(), 366);
-    QTest::keyClick(ui.yearSpin, Qt::Key_Up);  // 2001
-    EXPECT_EQ(ui.yearSpin->value(), 1);
-    EXPECT_EQ(ui.daySpin->maximum(), 365);
-    EXPECT_EQ(ui.daySpin->value(), 365);
-    EXPECT_EQ(ui.resultEdit2->text(), "2001-12-31 21:00");
-
-    // Back to the leap year: the maximum returns.
-    QTest::keyClick(ui.yearSpin, Qt::Key_Down);
-    EXPECT_EQ(ui.daySpin->maximum(), 366);
-    ui.cityCombo2->setCurrentIndex(test::kMinusFive);
-    EXPECT_EQ(ui.resultEdit2->text(), "2000-12-30 15:00");
 }
 
 class ConvFormNoCitiesTest : public test::NoCitiesTest {};
