@@ -176,14 +176,16 @@ def main():
             failures.append("after Find city the keys did not reach the map: %r" % told())
         shutil.rmtree(os.path.dirname(reg), ignore_errors=True)
 
-        start(["/usr/bin/openbox"], env, procs)
         # The panel docks against the window manager: on a loaded machine it may come up before
-        # openbox has taken the screen, and then gives up; it is started again until it shows.
-        until = time.monotonic() + 60
+        # openbox has taken the screen, and then gives up; each is started again until it shows.
+        wm = start(["/usr/bin/openbox"], env, procs)
+        until = time.monotonic() + 120
         while "window id" not in subprocess.run(["/usr/bin/xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
                                                 env=env, capture_output=True, text=True).stdout:
             if time.monotonic() > until:
                 raise RuntimeError("the window manager did not come up")
+            if wm.poll() is not None:
+                wm = start(["/usr/bin/openbox"], env, procs)
             time.sleep(0.1)
         tray_args = ["/usr/bin/trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel",
                      "--width", "120", "--height", "32"]
