@@ -1,9 +1,11 @@
 #include "widgets/result_field.h"
 
 #include <QLineEdit>
-#include <algorithm>
+#include <QLocale>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <algorithm>
+#include <optional>
 
 namespace velkaro {
 
@@ -23,16 +25,39 @@ int TextRoom(const QLineEdit* field, const QFontMetrics& fm) {
     return contents.width() - 2 * kTextMargin - kCursorWidth - std::max(0, -fm.minLeftBearing()) -
            std::max(0, -fm.minRightBearing());
 }
+// The program's day names are the English ones; another word is no weekday to leave out.
+bool IsWeekday(const QString& word) {
+    const QLocale english(QLocale::English);
+    for (int day = 1; day <= 7; ++day)
+        if (word == english.dayName(day, QLocale::LongFormat) || word == english.dayName(day, QLocale::ShortFormat))
+            return true;
+    return false;
+}
 }  // namespace
 
 void ShowResultText(QLineEdit* field, const QString& text) {
-    QFont font = field->parentWidget() ? field->parentWidget()->font() : field->font();
-    int pixels = QFontInfo(font).pixelSize();
-    while (pixels > kSmallestPixels && QFontMetrics(font).horizontalAdvance(text) > TextRoom(field, QFontMetrics(font)))
-        font.setPixelSize(--pixels);
-    field->setFont(font);
-    const QFontMetrics fm(font);
-    const QString shown = fm.elidedText(text, Qt::ElideMiddle, TextRoom(field, fm));
+    const QFont base = field->parentWidget() ? field->parentWidget()->font() : field->font();
+    // The smallest font at which the text fits, or none.
+    auto fitting = [&](const QString& candidate) -> std::optional<QFont> {
+        QFont font = base;
+        for (int pixels = QFontInfo(font).pixelSize(); pixels >= kSmallestPixels; font.setPixelSize(--pixels))
+            if (QFontMetrics(font).horizontalAdvance(candidate) <= TextRoom(field, QFontMetrics(font))) return font;
+        return std::nullopt;
+    };
+    // Whole if it fits; else without its leading weekday ("Thursday, "), so that what is shown,
+    // read out and copied is still a true date and time; else shortened in the middle.
+    QString shown = text;
+    std::optional<QFont> font = fitting(text);
+    if (const qsizetype comma = text.indexOf(QLatin1String(", ")); !font && IsWeekday(text.left(comma))) {
+        shown = text.mid(comma + 2);
+        font = fitting(shown);
+    }
+    if (!font) {
+        font = base;
+        font->setPixelSize(kSmallestPixels);
+        shown = QFontMetrics(*font).elidedText(shown, Qt::ElideMiddle, TextRoom(field, QFontMetrics(*font)));
+    }
+    field->setFont(*font);
     field->setText(shown);
     field->setToolTip(shown == text ? QString() : text);
 }
